@@ -1,0 +1,60 @@
+#include "core/app/errors.h"
+
+namespace {
+
+QString messageOf(const std::exception& error)
+{
+    if (const auto* own = dynamic_cast<const TagscopeError*>(&error))
+        return own->message();
+    return QString::fromUtf8(error.what());
+}
+
+// Walks std::nested_exception links and keeps the last non-empty message found.
+QString innermostMessage(const std::exception& error)
+{
+    QString found = messageOf(error);
+    try {
+        std::rethrow_if_nested(error);
+    } catch (const std::exception& inner) {
+        const QString innerText = innermostMessage(inner);
+        if (!innerText.isEmpty())
+            found = innerText;
+    } catch (...) {
+    }
+    return found;
+}
+
+} // namespace
+
+TagscopeError::TagscopeError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+
+const char* TagscopeError::what() const noexcept
+{
+    return m_utf8.constData();
+}
+
+const char* SilentAbort::what() const noexcept
+{
+    return "Operation aborted";
+}
+
+QString ErrorReportText(const std::exception& error)
+{
+    if (dynamic_cast<const SilentAbort*>(&error))
+        return {};
+    QString text = innermostMessage(error);
+    if (!text.isEmpty() && text.back() > u'.')
+        text += u'.';
+    return text;
+}
+
+QString ErrorReportText(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return ErrorReportText(e);
+    } catch (...) {
+        return QStringLiteral("Unknown error.");
+    }
+}
