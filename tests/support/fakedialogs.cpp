@@ -1,5 +1,21 @@
 #include "support/fakedialogs.h"
 
+namespace {
+
+std::optional<QString> takeFront(std::deque<std::optional<QString>>& answers)
+{
+    if (answers.empty())
+        return std::nullopt;
+    const QString chosen = answers.front().value_or(QString());
+    const bool cancelled = !answers.front().has_value();
+    answers.pop_front();
+    if (cancelled)
+        return std::nullopt;
+    return chosen;
+}
+
+} // namespace
+
 int FakeDialogs::showMessage(const MessageBoxSpec& spec)
 {
     messages.append(spec);
@@ -13,19 +29,11 @@ int FakeDialogs::showMessage(const MessageBoxSpec& spec)
 std::optional<QString> FakeDialogs::chooseFolder(const FolderRequest& request)
 {
     folderRequests.append(request);
-    if (m_folderAnswers.empty())
-        return std::nullopt;
-    auto answer = m_folderAnswers.front();
-    m_folderAnswers.pop_front();
-    return answer;
+    return takeFront(m_folderAnswers);
 }
 
 std::optional<QString> FakeDialogs::chooseSaveFile(const SaveFileRequest& request)
 {
     saveRequests.append(request);
-    if (m_saveAnswers.empty())
-        return std::nullopt;
-    auto answer = m_saveAnswers.front();
-    m_saveAnswers.pop_front();
-    return answer;
+    return takeFront(m_saveAnswers);
 }
