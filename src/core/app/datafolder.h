@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Whether a file can be created in folder: creates folder/chk.tmp exclusively and removes it again, so a leftover
+// chk.tmp makes the answer false.
+bool IsFolderWritable(const QString& folder);
+
+// The folder of settings.ini, with a trailing separator: the program's folder when writable, else
+// configHome/company/product/ (both levels created; a failure to create them is tolerated).
+QString ChooseDataFolder(const QString& programFolder, const QString& configHome, const QString& companyName,
+                         const QString& productName);
+
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or empty.
+QString UserConfigHome();

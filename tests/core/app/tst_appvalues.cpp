@@ -1,0 +1,210 @@
+#include "core/app/appvalues.h"
+#include "core/app/datafolder.h"
+#include "core/app/dialogs.h"
+#include "core/app/errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <stdexcept>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestAppValues : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dataFolderIsTheProgramFolderWhenWritable()
+    {
+        QTemporaryDir program;
+        QTemporaryDir config;
+        QCOMPARE(ChooseDataFolder(program.path(), config.path(), u"BRINDLE"_s, u"Tagscope"_s), program.path() + u'/');
+        // The probe file does not stay behind.
+        QVERIFY(QDir(program.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QVERIFY(QDir(config.path()).isEmpty());
+    }
+
+    void dataFolderFallsBackToTheConfigFolder_data()
+    {
+        QTest::addColumn<bool>("leftoverProbe");
+        QTest::newRow("leftover chk.tmp") << true;
+        QTest::newRow("folder where no file can be created") << false;
+    }
+    void dataFolderFallsBackToTheConfigFolder()
+    {
+        QFETCH(bool, leftoverProbe);
+        QTemporaryDir program;
+        QTemporaryDir config;
+        QString programFolder = program.path();
+        if (leftoverProbe) {
+            QFile probe(program.filePath(u"chk.tmp"_s));
+            QVERIFY(probe.open(QIODevice::WriteOnly));
+        } else {
+            // Not even root can create a file in /proc.
+            programFolder = u"/proc"_s;
+        }
+        const QString expected = config.path() + u"/BRINDLE/Tagscope/"_s;
+        QCOMPARE(ChooseDataFolder(programFolder, config.path(), u"BRINDLE"_s, u"Tagscope"_s), expected);
+        QVERIFY(QFileInfo(expected).isDir());
+        if (leftoverProbe)
+            QVERIFY(QFile::exists(program.filePath(u"chk.tmp"_s)));
+    }
+
+    void listSeparatorFollowsTheDecimalSeparator_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QChar>("separator");
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates) << QChar(u',');
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << QChar(u';');
+        QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France) << QChar(u';');
+        QTest::newRow("C") << QLocale::c() << QChar(u',');
+    }
+    void listSeparatorFollowsTheDecimalSeparator()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QChar, separator);
+        QCOMPARE(ListSeparatorOf(locale), separator);
+    }
+
+    void helpAddress_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("product") << u"www.brindle.example"_s << u"Tagscope"_s
+                                 << u"http://www.brindle.example/help/tagscope/"_s;
+        QTest::newRow("blanks and capitals") << u"h.example"_s << u"Tag Scope PRO"_s
+                                             << u"http://h.example/help/tag-scope-pro/"_s;
+        QTest::newRow("only A to Z are lowered") << u"h.example"_s << u"\u00C9X"_s << u"http://h.example/help/\u00C9x/"_s;
+        QTest::newRow("no host, no address") << QString() << u"Tagscope"_s << QString();
+    }
+    void helpAddress()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, product);
+        QFETCH(QString, address);
+        QCOMPARE(HelpAddress(host, product), address);
+    }
+
+    void droppedPaths()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
+        QFile file(dir.filePath(u"sub/a.jpg"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+
+        const DropTarget folder = ResolveDroppedPath(dir.filePath(u"sub"_s));
+        QCOMPARE(folder.kind, DropKind::Folder);
+        QCOMPARE(folder.folder, dir.filePath(u"sub"_s));
+        const DropTarget inFolder = ResolveDroppedPath(dir.filePath(u"sub/a.jpg"_s));
+        QCOMPARE(inFolder.kind, DropKind::File);
+        QCOMPARE(inFolder.folder, dir.filePath(u"sub"_s));
+        QCOMPARE(ResolveDroppedPath(dir.filePath(u"gone"_s)).kind, DropKind::Invalid);
+        QCOMPARE(ResolveDroppedPath(QString()).kind, DropKind::Invalid);
+    }
+
+    void trailingSeparator_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("plain") << u"/home/a"_s << u"/home/a"_s;
+        QTest::newRow("one removed") << u"/home/a/"_s << u"/home/a"_s;
+        QTest::newRow("only one removed") << u"/home/a//"_s << u"/home/a/"_s;
+        QTest::newRow("root kept") << u"/"_s << u"/"_s;
+    }
+    void trailingSeparator()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, stored);
+        QCOMPARE(WithoutTrailingSeparator(chosen), stored);
+    }
+
+    void errorReportText_data()
+    {
+        QTest::addColumn<QString>("outer");
+        QTest::addColumn<QString>("inner");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter gets a dot") << u"Cannot open file"_s << QString() << u"Cannot open file."_s;
+        QTest::newRow("exclamation kept") << u"Directory not found!"_s << QString() << u"Directory not found!"_s;
+        QTest::newRow("dot kept") << u"Done."_s << QString() << u"Done."_s;
+        QTest::newRow("closing parenthesis kept") << u"at (5)"_s << QString() << u"at (5)"_s;
+        QTest::newRow("innermost wins") << u"Outer"_s << u"Inner cause"_s << u"Inner cause."_s;
+        QTest::newRow("empty inner ignored") << u"Outer"_s << u""_s << u"Outer."_s;
+    }
+    void errorReportText()
+    {
+        QFETCH(QString, outer);
+        QFETCH(QString, inner);
+        QFETCH(QString, shown);
+        std::exception_ptr error;
+        try {
+            if (inner.isNull())
+                throw TagscopeError(outer);
+            try {
+                throw TagscopeError(inner);
+            } catch (...) {
+                std::throw_with_nested(TagscopeError(outer));
+            }
+        } catch (...) {
+            error = std::current_exception();
+        }
+        QCOMPARE(ErrorReportText(error), shown);
+    }
+
+    void silentAbortShowsNothing()
+    {
+        QCOMPARE(ErrorReportText(std::make_exception_ptr(SilentAbort())), QString());
+        QCOMPARE(ErrorReportText(std::make_exception_ptr(std::runtime_error("std error"))), u"std error."_s);
+    }
+
+    void customMessageDialogLayout_data()
+    {
+        QTest::addColumn<QList<DialogButton>>("buttons");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QList<int>>("results");
+        QTest::addColumn<int>("defaultButton");
+
+        QTest::newRow("yes no renamed") << QList{DialogButton::No, DialogButton::Yes} << QStringList{u"Yes"_s, u"No"_s}
+                                        << QStringList{u"Yes"_s, u"No"_s} << QList{6, 7} << 0;
+        QTest::newRow("ok keeps its text") << QList{DialogButton::OK} << QStringList{} << QStringList{u"OK"_s}
+                                           << QList{1} << 0;
+        QTest::newRow("ok is default before yes")
+            << QList{DialogButton::Yes, DialogButton::OK} << QStringList{u"A"_s} << QStringList{u"A"_s, u"OK"_s}
+            << QList{6, 1} << 1;
+        QTest::newRow("retry default without ok or yes")
+            << QList{DialogButton::Close, DialogButton::Retry, DialogButton::Abort} << QStringList{}
+            << QStringList{u"&Abort"_s, u"&Retry"_s, u"&Close"_s} << QList{3, 4, 8} << 1;
+        QTest::newRow("no default") << QList{DialogButton::Cancel, DialogButton::No} << QStringList{}
+                                    << QStringList{u"&No"_s, u"Cancel"_s} << QList{7, 2} << -1;
+        QTest::newRow("extra captions ignored") << QList{DialogButton::OK} << QStringList{u"Fine"_s, u"Spare"_s}
+                                                << QStringList{u"Fine"_s} << QList{1} << 0;
+    }
+    void customMessageDialogLayout()
+    {
+        QFETCH(QList<DialogButton>, buttons);
+        QFETCH(QStringList, captions);
+        QFETCH(QStringList, texts);
+        QFETCH(QList<int>, results);
+        QFETCH(int, defaultButton);
+        const MessageBoxSpec spec =
+            BuildCustomMessageDialog(u"Text"_s, DialogType::Warning, buttons, u"Caption"_s, captions);
+        QStringList shownTexts;
+        QList<int> shownResults;
+        for (const MessageBoxButton& b : spec.buttons) {
+            shownTexts.append(b.text);
+            shownResults.append(b.result);
+        }
+        QCOMPARE(shownTexts, texts);
+        QCOMPARE(shownResults, results);
+        QCOMPARE(spec.defaultButton, defaultButton);
+        QCOMPARE(spec.caption, u"Caption"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppValues)
+#include "tst_appvalues.moc"
