@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <stop_token>
+
+// What a console run left behind.
+struct ConsoleResult
+{
+    bool started = false;  // the child process was started
+    bool finished = false; // it ended by itself (false when it was killed at the time limit or on a stop request)
+    QString output;        // standard output and standard error as they were written, UTF-8, NUL characters dropped
+};
+
+// Runs program with the arguments (no shell ever sees them) in workingFolder, with standard output and standard
+// error merged, and returns when the child has ended. A child still running after timeLimit, or when stop is
+// requested, is killed and the run returns with finished false. Blocks the calling thread: call it from a worker.
+ConsoleResult RunConsoleCommand(const QString& program, const QStringList& arguments, const QString& workingFolder,
+                                std::chrono::milliseconds timeLimit = std::chrono::seconds(60),
+                                std::stop_token stop = {});
+
+// path itself when nothing of that name exists, otherwise the first free "name (k).ext" for k = 2, 3, ...
+// in the same folder. A folder or a dangling link of that name counts as taken too, since no file can be written there.
+QString UniqueFileName(const QString& path);
+
+// folder with the native separator appended unless it already ends with one.
+QString AddTrailingBackslash(const QString& folder);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+
+// What one metadata request gives the pane.
+struct MetadataReport
+{
+    bool produced = false; // ExifTool wrote a report file; when false the pane is cleared and the status says "Failed"
+    QString paneText;      // the report's lines, each followed by CR LF
+};
+Q_DECLARE_METATYPE(MetadataReport)
+
+// The report's bytes as text: UTF-8 (a leading byte-order mark skipped); bytes that are not valid UTF-8 are read by
+// their byte-order mark when they have one (UTF-16, UTF-32), else as UTF-8 with replacement characters, since the
+// system's 8-bit code page is UTF-8.
+QString DecodeReport(const QByteArray& bytes);
+
+// text split at CR LF, CR or LF; a final line break does not make an extra empty line.
+QStringList SplitTextLines(const QString& text);
+
+// The pane's text for a report: its lines, each followed by CR LF.
+QString PaneText(const QByteArray& reportBytes);
+
+// Reads the report file ExifTool wrote. Not produced when there is no such file or it cannot be read.
+MetadataReport LoadMetadataReport(const QString& reportFile);
