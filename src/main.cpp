@@ -1,7 +1,42 @@
-#include <QApplication>
+#include "buildconfig.h"
+#include "core/app/datafolder.h"
+#include "core/platform/instancelock.h"
+#include "core/platform/privatetemp.h"
+#include "ui/app/appform.h"
+#include "ui/app/application.h"
+#include "ui/app/qtdesktopshell.h"
+#include "ui/app/qtdialogs.h"
+
+#include <QLocale>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    // Marks this copy as running; a second copy starts normally.
+    const InstanceLock instanceLock;
+
+    QApplication::setApplicationName(QStringLiteral(TAGSCOPE_PRODUCT_NAME));
+    QApplication::setOrganizationName(QStringLiteral(TAGSCOPE_COMPANY_NAME));
+    QApplication::setApplicationVersion(QStringLiteral(TAGSCOPE_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAGSCOPE_APP_ID));
+    TagscopeApplication app(argc, argv);
+
+    // Made now, so the folders of copies that ended are cleaned up before anything else runs.
+    try {
+        GetTempDirectory();
+    } catch (...) {
+        // The ExifTool commands report the missing folder when they need it.
+    }
+
+    QtDialogs dialogs;
+    QtDesktopShell shell;
+    AppStartup startup;
+    startup.programPath = QCoreApplication::applicationFilePath();
+    startup.programFolder = QCoreApplication::applicationDirPath();
+    startup.configHome = UserConfigHome();
+    startup.locale = QLocale::system();
+    startup.serviceHost = QStringLiteral(TAGSCOPE_SERVICE_HOST);
+
+    TAppForm form(startup, dialogs, shell);
+    form.show();
+    return app.exec();
 }

@@ -1,9 +1,16 @@
 #include "core/app/appvalues.h"
 
+#include "buildconfig.h"
+
 #include <QDir>
 #include <QFileInfo>
 using namespace Qt::Literals::StringLiterals;
 
+
+QString ApplicationTitle()
+{
+    return QStringLiteral(TAGSCOPE_PRODUCT_NAME);
+}
 
 QChar ListSeparatorOf(const QLocale& locale)
 {

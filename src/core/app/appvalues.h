@@ -4,6 +4,9 @@
 #include <QLocale>
 #include <QString>
 
+// The title of the application, the caption of the general error report.
+QString ApplicationTitle();
+
 // The field separator of CSV and spreadsheet output: ";" where the decimal separator is ",", otherwise ",".
 QChar ListSeparatorOf(const QLocale& locale);
 

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QLocale>
+#include <QMainWindow>
+#include <QString>
+
+#include <exception>
+#include <memory>
+
+class BalloonHint;
+class Dialogs;
+class DesktopShell;
+class SettingsStore;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTableView;
+class QWidget;
+
+// What the main window needs to know about the running program, so tests can start it from a folder of their own.
+struct AppStartup
+{
+    QString programPath;   // the executable whose version data names the company and the product
+    QString programFolder; // the folder of the executable, without trailing separator
+    QString configHome;    // the per-user configuration folder ($XDG_CONFIG_HOME)
+    QLocale locale;        // the user's locale settings
+    QString serviceHost;   // host of the maker's web service; empty: never contact any host
+};
+
+// The main window: the folder, filter and switch rows, the file list, the metadata pane and the status bar.
+class TAppForm final : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TAppForm)
+
+public:
+    TAppForm(AppStartup startup, Dialogs& dialogs, DesktopShell& shell, QWidget* parent = nullptr);
+    ~TAppForm() override;
+
+    const QString& companyName() const { return m_companyName; }
+    const QString& productName() const { return m_productName; }
+    const QString& applicationName() const { return m_applicationName; }
+    const QString& versionText() const { return m_versionText; }
+    const QLocale& localeSettings() const { return m_locale; }
+    QChar listSeparator() const { return m_listSeparator; }
+    const QString& DataFolder() const { return m_dataFolder; }
+    const QString& SelectedFolder() const { return m_selectedFolder; }
+    QString statusText(int panel) const;
+
+    // The general error report: shows the innermost message of an error that escaped a command, and goes on.
+    void ShowErrorReport(const std::exception_ptr& error);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption, void (TAppForm::*handler)() = nullptr);
+    // Runs a command handler; an error that escapes it goes to the general error report.
+    template <typename Handler>
+    void runCommand(Handler&& handler);
+
+    void FormCreate();
+    void chooseDataFolder();
+    void loadSettings();
+    void FormShow();
+    void FormResize();
+    void FormDestroy();
+
+    // Handlers of the window's controls and menu items.
+    void WMDropFiles(const QStringList& paths);
+    void Help2Click();
+    void Exit1Click();
+    void ResettoDefaults1Click();
+    void EditFileChange();
+    void CheckBoxFileClick();
+    void CheckBoxFileMouseEnter();
+    void CheckBoxFileMouseLeave();
+    void CheckBox1Click();
+    void CheckBox3Click();
+    void CheckBox4Click();
+    // Stores a folder chosen in the folder dialog as "LastFolderInput" and shows it.
+    void AddMyFolder(QString folder);
+
+    void writeSetting(const QString& key, const QString& value);
+    void writeSwitch(const QString& key, bool on);
+    void setStatusText(int panel, const QString& text);
+
+    AppStartup m_startup;
+    Dialogs& m_dialogs;
+    DesktopShell& m_shell;
+
+    QString m_companyName;
+    QString m_productName;
+    QString m_applicationName;
+    QString m_versionText;
+    QLocale m_locale;
+    QChar m_listSeparator = u',';
+    QString m_dataFolder;
+    QString m_selectedFolder;
+    std::unique_ptr<SettingsStore> m_store;
+    bool m_settingsClosed = false; // set once "Reset to Defaults..." deleted the file: nothing is written any more
+    bool m_shown = false;
+
+    QLabel* Label4 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QLabel* LabelDirectory = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* EditFile = nullptr;
+    QCheckBox* CheckBoxFile = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QTableView* ListView1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QPlainTextEdit* RichEdit1 = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QLabel* StatusPanel1 = nullptr;
+    BalloonHint* BalloonHint1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+};

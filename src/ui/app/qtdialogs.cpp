@@ -1,0 +1,126 @@
+#include "ui/app/qtdialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <map>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A message box that answers Escape and its close box with Cancel (2), whatever buttons it has.
+class EscapableMessageBox final : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+    bool escaped = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            escaped = true;
+            QDialog::reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override
+    {
+        escaped = true;
+        event->accept();
+        QDialog::reject();
+    }
+};
+
+QMessageBox::Icon iconOf(DialogType type)
+{
+    switch (type) {
+    case DialogType::Warning: return QMessageBox::Warning;
+    case DialogType::Error: return QMessageBox::Critical;
+    case DialogType::Information: return QMessageBox::Information;
+    case DialogType::Confirmation: return QMessageBox::Question;
+    case DialogType::Custom: return QMessageBox::NoIcon;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString withNewlines(QString text)
+{
+    text.replace(u"\r\n"_s, u"\n"_s);
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+} // namespace
+
+int QtDialogs::showMessage(const MessageBoxSpec& spec)
+{
+    EscapableMessageBox box(QApplication::activeWindow());
+    box.setIcon(iconOf(spec.type));
+    box.setWindowTitle(spec.caption);
+    box.setText(withNewlines(spec.text));
+    box.setTextFormat(Qt::PlainText);
+    std::map<QAbstractButton*, int> results;
+    for (qsizetype i = 0; i < spec.buttons.size(); ++i) {
+        const MessageBoxButton& b = spec.buttons.at(i);
+        QPushButton* button = box.addButton(b.text, QMessageBox::ActionRole);
+        results[button] = b.result;
+        if (i == spec.defaultButton)
+            box.setDefaultButton(button);
+    }
+    box.exec();
+    if (box.escaped)
+        return ModalResult::Cancel;
+    const auto it = results.find(box.clickedButton());
+    return it == results.end() ? ModalResult::Cancel : it->second;
+}
+
+std::optional<QString> QtDialogs::chooseFolder(const FolderRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.startFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setLabelText(QFileDialog::Accept, request.okText);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtDialogs::chooseSaveFile(const SaveFileRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(QtNameFilters(request.filter));
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.proposedName.isEmpty())
+        dialog.selectFile(request.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+QStringList QtNameFilters(const QString& filter)
+{
+    static const QRegularExpression trailingPatterns(uR"(\s*\([^()]*\)\s*$)"_s);
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        description.remove(trailingPatterns);
+        QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            if (p == u"*.*"_s)
+                p = u"*"_s;
+        }
+        filters.append(description + u" ("_s + patterns.join(u' ') + u')');
+    }
+    return filters;
+}

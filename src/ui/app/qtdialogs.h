@@ -1,0 +1,16 @@
+#pragma once
+
+#include "core/app/dialogs.h"
+
+// The dialogs as the user sees them: Qt message boxes and file dialogs.
+class QtDialogs final : public Dialogs
+{
+public:
+    int showMessage(const MessageBoxSpec& spec) override;
+    std::optional<QString> chooseFolder(const FolderRequest& request) override;
+    std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
+};
+
+// Turns "TXT File (*.txt)|*.txt|Any File (*.*)|*.*" into Qt name filters ("TXT File (*.txt)", "Any File (*)"):
+// "*.*" means any file, also one without a dot.
+QStringList QtNameFilters(const QString& filter);

@@ -1,0 +1,408 @@
+#include "support/fakedesktopshell.h"
+#include "support/fakedialogs.h"
+#include "ui/app/appform.h"
+#include "ui/app/balloonhint.h"
+#include "ui/app/qtdialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// A program folder and a configuration folder of its own for each window under test.
+struct Fixture
+{
+    QTemporaryDir program;
+    QTemporaryDir config;
+    FakeDialogs dialogs;
+    FakeDesktopShell shell;
+    std::unique_ptr<TAppForm> form;
+
+    QString settingsPath() const { return program.filePath(u"settings.ini"_s); }
+
+    TAppForm& start(const QString& programFolder = QString())
+    {
+        AppStartup startup;
+        startup.programPath = QCoreApplication::applicationFilePath();
+        startup.programFolder = programFolder.isEmpty() ? program.path() : programFolder;
+        startup.configHome = config.path();
+        startup.locale = QLocale(QLocale::English, QLocale::UnitedStates);
+        startup.serviceHost = u"www.brindle.example"_s;
+        form = std::make_unique<TAppForm>(startup, dialogs, shell);
+        return *form;
+    }
+    template <typename T>
+    T* child(const char* name)
+    {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QAction* action(const char* name) { return child<QAction>(name); }
+    QString label() { return child<QLabel>("LabelDirectory")->text(); }
+};
+
+void dropUrls(QWidget& window, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+}
+
+} // namespace
+
+class TestAppForm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstStart()
+    {
+        Fixture f;
+        TAppForm& form = f.start();
+        QCOMPARE(form.windowTitle(), u"BRINDLE - Tagscope"_s);
+        QCOMPARE(form.versionText(), u"1.0"_s);
+        QCOMPARE(form.DataFolder(), f.program.path() + u'/');
+        QCOMPARE(readFile(f.settingsPath()), QByteArray("\xEF\xBB\xBF[Settings]\r\nFileMask=*\r\n\r\n"));
+        QCOMPARE(f.child<QLineEdit>("EditFile")->text(), u"*"_s);
+        QVERIFY(f.child<QCheckBox>("CheckBox3")->isChecked());
+        QVERIFY(f.child<QCheckBox>("CheckBox1")->isChecked());
+        QVERIFY(f.child<QCheckBox>("CheckBox4")->isChecked());
+        QVERIFY(!f.child<QCheckBox>("CheckBoxFile")->isChecked());
+        QCOMPARE(f.label(), f.program.path());
+        QCOMPARE(form.SelectedFolder(), f.program.path());
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    void firstStartFromAReadOnlyFolder()
+    {
+        Fixture f;
+        TAppForm& form = f.start(u"/proc"_s);
+        const QString dataFolder = f.config.path() + u"/BRINDLE/Tagscope/"_s;
+        QCOMPARE(form.DataFolder(), dataFolder);
+        QCOMPARE(readFile(dataFolder + u"settings.ini"_s), QByteArray("\xEF\xBB\xBF[Settings]\r\nFileMask=*\r\n\r\n"));
+    }
+
+    void loadsTheSettings_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("subfolders");
+        QTest::addColumn<bool>("sizes");
+        QTest::addColumn<bool>("icons");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::addColumn<QString>("folder"); // "<program>" for the program folder
+        QTest::addColumn<QByteArray>("written");
+
+        const QByteArray bom("\xEF\xBB\xBF");
+        QTest::newRow("lower-case off leaves the box checked")
+            << QByteArray("[Settings]\r\nIncludeSubfolders=off\r\nShowIcons=Off\r\nCalculateFilesize=0\r\n") << u"*"_s
+            << true << true << true << false << u"<program>"_s
+            << bom + "[Settings]\r\nIncludeSubfolders=off\r\nShowIcons=Off\r\nCalculateFilesize=0\r\nFileMask=*\r\n\r\n";
+        QTest::newRow("OFF clears the boxes")
+            << QByteArray("[Settings]\r\nFileMask=*.jpg\r\nIncludeSubfolders=OFF\r\nCalculateFilesize=OFF\r\n"
+                          "ShowIcons=OFF\r\n")
+            << u"*.jpg"_s << false << false << false << false << u"<program>"_s
+            << bom + "[Settings]\r\nFileMask=*.jpg\r\nIncludeSubfolders=OFF\r\nCalculateFilesize=OFF\r\nShowIcons=OFF\r\n\r\n";
+        QTest::newRow("case-sensitive strips the wildcards")
+            << QByteArray("[Settings]\r\nFileMask=*.jpg;*.png\r\nFilterCaseSensitive=ON\r\n") << u".jpg;.png"_s << true
+            << true << true << true << u"<program>"_s
+            << bom + "[Settings]\r\nFileMask=.jpg;.png\r\nFilterCaseSensitive=ON\r\n\r\n";
+        QTest::newRow("lower-case on is not on")
+            << QByteArray("[Settings]\r\nFileMask=*.jpg\r\nFilterCaseSensitive=on\r\n") << u"*.jpg"_s << true << true
+            << true << false << u"<program>"_s
+            << bom + "[Settings]\r\nFileMask=*.jpg\r\nFilterCaseSensitive=on\r\n\r\n";
+        QTest::newRow("present but empty filter")
+            << QByteArray("[Settings]\r\nFileMask=\r\n") << QString() << true << true << true << false
+            << u"<program>"_s << QByteArray("<unchanged>");
+        QTest::newRow("present but empty folder")
+            << QByteArray("[Settings]\r\nLastFolderInput=\r\nFileMask=*\r\n") << u"*"_s << true << true << true
+            << false << QString() << bom + "[Settings]\r\nLastFolderInput=\r\nFileMask=*\r\n\r\n";
+        QTest::newRow("stored folder") << QByteArray("[Settings]\r\nLastFolderInput=/srv/photos\r\n") << u"*"_s
+                                       << true << true << true << false << u"/srv/photos"_s
+                                       << bom + "[Settings]\r\nLastFolderInput=/srv/photos\r\nFileMask=*\r\n\r\n";
+        QTest::newRow("keys in lower case") << QByteArray("[settings]\r\nfilemask=*.txt\r\n") << u"*.txt"_s << true
+                                            << true << true << false << u"<program>"_s
+                                            << bom + "[settings]\r\nfilemask=*.txt\r\n\r\n";
+        QTest::newRow("another encoding: deleted, defaults used")
+            << QByteArray("[Settings]\r\nFileMask=*.txt\r\nLastFolderInput=/srv/caf\xE9\r\nShowIcons=OFF\r\n")
+            << u"*"_s << true << true << true << false << u"<program>"_s
+            << bom + "[Settings]\r\nFileMask=*\r\n\r\n";
+    }
+    void loadsTheSettings()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, filter);
+        QFETCH(bool, subfolders);
+        QFETCH(bool, sizes);
+        QFETCH(bool, icons);
+        QFETCH(bool, caseSensitive);
+        QFETCH(QString, folder);
+        QFETCH(QByteArray, written);
+
+        Fixture f;
+        writeFile(f.settingsPath(), file);
+        f.start();
+        QCOMPARE(f.child<QLineEdit>("EditFile")->text(), filter);
+        QCOMPARE(f.child<QCheckBox>("CheckBox3")->isChecked(), subfolders);
+        QCOMPARE(f.child<QCheckBox>("CheckBox1")->isChecked(), sizes);
+        QCOMPARE(f.child<QCheckBox>("CheckBox4")->isChecked(), icons);
+        QCOMPARE(f.child<QCheckBox>("CheckBoxFile")->isChecked(), caseSensitive);
+        QCOMPARE(f.label(), folder == u"<program>"_s ? f.program.path() : folder);
+        QCOMPARE(readFile(f.settingsPath()), written == "<unchanged>" ? file : written);
+    }
+
+    void switchingCaseSensitivityRewritesTheFilter_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("on");
+        QTest::addColumn<QString>("offAgain");
+        QTest::newRow("two masks") << u"*.jpg;*.png"_s << u".jpg;.png"_s << u"*.jpg;.png*"_s;
+        QTest::newRow("star") << u"*"_s << QString() << u"*"_s;
+        QTest::newRow("question marks") << u"img_????.png"_s << u"img_.png"_s << u"*img_.png*"_s;
+    }
+    void switchingCaseSensitivityRewritesTheFilter()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, on);
+        QFETCH(QString, offAgain);
+        Fixture f;
+        f.start();
+        auto* edit = f.child<QLineEdit>("EditFile");
+        auto* box = f.child<QCheckBox>("CheckBoxFile");
+        edit->setText(filter);
+        box->click();
+        QCOMPARE(edit->text(), on);
+        QVERIFY(readFile(f.settingsPath()).contains("FilterCaseSensitive=ON\r\n"));
+        QVERIFY(readFile(f.settingsPath()).contains("FileMask=" + on.toUtf8() + "\r\n"));
+        box->click();
+        QCOMPARE(edit->text(), offAgain);
+        QVERIFY(readFile(f.settingsPath()).contains("FilterCaseSensitive=OFF\r\n"));
+        QVERIFY(readFile(f.settingsPath()).contains("FileMask=" + offAgain.toUtf8() + "\r\n"));
+    }
+
+    void switchesAreRemembered()
+    {
+        Fixture f;
+        f.start();
+        f.child<QCheckBox>("CheckBox3")->click();
+        f.child<QCheckBox>("CheckBox4")->click();
+        QCOMPARE(readFile(f.settingsPath()),
+                 QByteArray("\xEF\xBB\xBF[Settings]\r\nFileMask=*\r\nIncludeSubfolders=OFF\r\nShowIcons=OFF\r\n\r\n"));
+        f.child<QCheckBox>("CheckBox3")->click();
+        QVERIFY(readFile(f.settingsPath()).contains("IncludeSubfolders=ON\r\n"));
+    }
+
+    void filterHint()
+    {
+        Fixture f;
+        TAppForm& form = f.start();
+        form.show();
+        auto* box = f.child<QCheckBox>("CheckBoxFile");
+        auto* hint = form.findChild<BalloonHint*>(u"BalloonHint1"_s);
+        QVERIFY(hint);
+        QVERIFY(!hint->isVisible());
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(box, &enter);
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->title(), u"Wildcards can be used if Case-Sensitive is disabled"_s);
+        QCOMPARE(hint->description(), u"Wildcards are asterisks (*) or question marks (?).\nAn asterisk matches any "
+                                      "number of characters. A question mark matches a single arbitrary character."_s);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(box, &leave);
+        QVERIFY(!hint->isVisible());
+    }
+
+    void drops()
+    {
+        Fixture f;
+        TAppForm& form = f.start();
+        QTemporaryDir place;
+        QVERIFY(QDir(place.path()).mkpath(u"one"_s));
+        QVERIFY(QDir(place.path()).mkpath(u"two"_s));
+        writeFile(place.filePath(u"one/photo.jpg"_s), "x");
+        const QByteArray settingsBefore = readFile(f.settingsPath());
+
+        dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"one/photo.jpg"_s))});
+        QCOMPARE(f.label(), place.filePath(u"one"_s));
+        QCOMPARE(form.SelectedFolder(), place.filePath(u"one"_s));
+
+        dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"two"_s))});
+        QCOMPARE(f.label(), place.filePath(u"two"_s));
+
+        dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"one"_s)), QUrl::fromLocalFile(place.filePath(u"two"_s))});
+        QCOMPARE(f.label(), place.filePath(u"two"_s));
+        QVERIFY(f.dialogs.messages.isEmpty());
+
+        const QString missing = place.filePath(u"gone.txt"_s);
+        dropUrls(form, {QUrl::fromLocalFile(missing), QUrl(u"https://example.com/x"_s)});
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.dialogs.messages[0].text, u"Not a valid file: "_s + missing);
+        QCOMPARE(f.dialogs.messages[0].caption, u"Error"_s);
+        QCOMPARE(f.dialogs.messages[0].type, DialogType::Error);
+        QCOMPARE(f.label(), place.filePath(u"two"_s));
+        QCOMPARE(form.SelectedFolder(), place.filePath(u"two"_s));
+
+        // A drop is not remembered and sets no tool tip.
+        QCOMPARE(readFile(f.settingsPath()), settingsBefore);
+        QVERIFY(f.child<QLabel>("LabelDirectory")->toolTip().isEmpty());
+    }
+
+    void paneTakesHalfTheWidth()
+    {
+        Fixture f;
+        TAppForm& form = f.start();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(813, form.height());
+        QTRY_COMPARE(form.centralWidget()->width(), 813);
+        QCOMPARE(form.findChild<QWidget*>(u"Panel1"_s)->width(), 406);
+    }
+
+    void onlineHelp()
+    {
+        Fixture f;
+        f.start();
+        f.action("Help2")->trigger();
+        QCOMPARE(f.shell.openedUrls, QList<QUrl>{QUrl(u"http://www.brindle.example/help/tagscope/"_s)});
+        QCOMPARE(f.action("Help2")->shortcut(), QKeySequence(Qt::Key_F1));
+    }
+
+    void resetToDefaults_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("yes") << 6;
+        QTest::newRow("no") << 7;
+        QTest::newRow("escape") << 2;
+    }
+    void resetToDefaults()
+    {
+        QFETCH(int, answer);
+        Fixture f;
+        writeFile(f.settingsPath(), "[Settings]\r\nFileMask=*.raw\r\n");
+        TAppForm& form = f.start();
+        form.show();
+        f.dialogs.answerNextMessage(answer);
+        f.action("ResettoDefaults1")->trigger();
+
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        const MessageBoxSpec& box = f.dialogs.messages[0];
+        QCOMPARE(box.text, u"Restart Application?"_s);
+        QCOMPARE(box.caption, u"Confirmation"_s);
+        QCOMPARE(box.type, DialogType::Confirmation);
+        QCOMPARE(box.buttons.size(), 2);
+        QCOMPARE(box.buttons[box.defaultButton].result, 6);
+
+        const bool reset = answer == 6;
+        QCOMPARE(QFile::exists(f.settingsPath()), !reset);
+        QCOMPARE(f.shell.startedPrograms, reset ? QStringList{QCoreApplication::applicationFilePath()} : QStringList{});
+        QCOMPARE(form.isVisible(), !reset);
+        if (reset) {
+            // The ending copy writes nothing more, so the new copy starts with the defaults.
+            f.child<QCheckBox>("CheckBox3")->click();
+            QVERIFY(!QFile::exists(f.settingsPath()));
+        }
+    }
+
+    void errorReportBox()
+    {
+        Fixture f;
+        TAppForm& form = f.start();
+        form.ShowErrorReport(std::make_exception_ptr(std::runtime_error("Disk is full")));
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.dialogs.messages[0].text, u"Disk is full."_s);
+        QCOMPARE(f.dialogs.messages[0].caption, u"Tagscope"_s);
+        QCOMPARE(f.dialogs.messages[0].type, DialogType::Error);
+        QCOMPARE(f.dialogs.messages[0].buttons.size(), 1);
+    }
+
+    // The real message box: which button closes it decides the result.
+    void customMessageDialogResults_data()
+    {
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<int>("result");
+        QTest::newRow("yes") << u"Yes"_s << 6;
+        QTest::newRow("no") << u"No"_s << 7;
+        QTest::newRow("escape") << u"<Escape>"_s << 2;
+        QTest::newRow("enter takes the default") << u"<Enter>"_s << 6;
+    }
+    void customMessageDialogResults()
+    {
+        QFETCH(QString, press);
+        QFETCH(int, result);
+        QtDialogs dialogs;
+        bool answered = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), u"Confirmation"_s);
+            QStringList texts;
+            for (QAbstractButton* b : box->buttons())
+                texts.append(b->text());
+            QVERIFY(texts.contains(u"Yes"_s) && texts.contains(u"No"_s));
+            if (press == u"<Escape>"_s)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (press == u"<Enter>"_s)
+                QTest::keyClick(box, Qt::Key_Return);
+            else
+                for (QAbstractButton* b : box->buttons())
+                    if (b->text() == press)
+                        b->click();
+            answered = true;
+        });
+        const int got = CustomMessageDialog(dialogs, u"Restart Application?"_s, DialogType::Confirmation,
+                                            {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s,
+                                            {u"Yes"_s, u"No"_s});
+        QVERIFY(answered);
+        QCOMPARE(got, result);
+    }
+
+    void okButtonKeepsItsStandardText()
+    {
+        QtDialogs dialogs;
+        QString shown;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->buttons().size(), 1);
+            shown = box->buttons().constFirst()->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QCOMPARE(CustomMessageDialog(dialogs, u"x"_s, DialogType::Warning, {DialogButton::OK}, u"Warning"_s, {}), 2);
+        QCOMPARE(shown, u"OK"_s);
+    }
+};
+
+QTEST_MAIN(TestAppForm)
+#include "tst_appform.moc"
