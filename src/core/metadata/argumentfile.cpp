@@ -77,7 +77,8 @@ QStringList ReportArguments(const QString& reportFile, const QString& path)
 QString EscapeExifToolPattern(const QString& path)
 {
     QString escaped = path;
-    escaped.replace(u'%', QStringLiteral("%%"));
+    escaped.replace(u'%', QStringLiteral("%%c"));
+    escaped.replace(u'%', QStringLiteral("%%0f"));
     return escaped;
 }
 

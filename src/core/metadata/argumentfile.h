@@ -15,7 +15,10 @@
 // "%0f" (which expands to nothing), and the file to report on.
 QStringList ReportArguments(const QString& reportFile, const QString& path);
 
-// path as ExifTool's -w and -o patterns read it: every "%" doubled so that none starts a format code.
+// path as a pattern of ExifTool's -w and -o options, which expand "%" codes in two passes: first %d %f %e and the
+// like, then the copy numbers %c and %C. Neither pass knows "%%", so every "%" becomes "%%c", which the second pass
+// reads as "%" and a copy number that is empty while the file does not exist yet, and every "%" of that becomes
+// "%%0f", which the first pass reads as "%" and a file name cut to no characters. The file must not exist.
 QString EscapeExifToolPattern(const QString& path);
 
 // The line, without its line end, that ExifTool reads back as argument: the argument itself when the filter leaves

@@ -105,14 +105,48 @@ private slots:
     void reportArgumentFile()
     {
         const QStringList arguments =
-            ReportArguments(QStringLiteral("/run/t%d/brindlescope2.txt"), QStringLiteral("/p/a%f.jpg"));
-        QCOMPARE(arguments,
-                 (QStringList{QStringLiteral("-charset"), QStringLiteral("UTF8"), QStringLiteral("-w!"),
-                              QStringLiteral("/run/t%%d/brindlescope2.txt%0f"), QStringLiteral("/p/a%f.jpg")}));
+            ReportArguments(QStringLiteral("/run/t/brindlescope2.txt"), QStringLiteral("/p/a%f.jpg"));
+        QCOMPARE(arguments, (QStringList{QStringLiteral("-charset"), QStringLiteral("UTF8"), QStringLiteral("-w!"),
+                                         QStringLiteral("/run/t/brindlescope2.txt%0f"), QStringLiteral("/p/a%f.jpg")}));
         QCOMPARE(ArgumentFileContents(arguments).value(),
-                 QByteArray("\xEF\xBB\xBF-charset\r\nUTF8\r\n-w!\r\n/run/t%%d/brindlescope2.txt%0f\r\n/p/a%f.jpg\r\n"));
+                 QByteArray("\xEF\xBB\xBF-charset\r\nUTF8\r\n-w!\r\n/run/t/brindlescope2.txt%0f\r\n/p/a%f.jpg\r\n"));
         QCOMPARE(StayOpenCommand(arguments, 12).value(),
-                 QByteArray("-charset\nUTF8\n-w!\n/run/t%%d/brindlescope2.txt%0f\n/p/a%f.jpg\n-execute12\n"));
+                 QByteArray("-charset\nUTF8\n-w!\n/run/t/brindlescope2.txt%0f\n/p/a%f.jpg\n-execute12\n"));
+    }
+
+    void exifToolWritesWhereThePatternSays_data()
+    {
+        QTest::addColumn<QString>("folderName");
+        QTest::newRow("no percent") << QStringLiteral("plain");
+        QTest::newRow("file name codes") << QStringLiteral("t%d%f%e%0f");
+        QTest::newRow("doubled percent") << QStringLiteral("a%%b");
+        QTest::newRow("copy numbers") << QStringLiteral("%c%5c%.3c%-C%+2luc");
+        QTest::newRow("trailing percent") << QStringLiteral("z%");
+    }
+
+    // The report of -w! and the copy of -o land at exactly the path given, whatever "%" it holds.
+    void exifToolWritesWhereThePatternSays()
+    {
+        QFETCH(QString, folderName);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QDir folder(root.filePath(folderName));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        const QString source = QStringLiteral(TAGSCOPE_SAMPLES_DIR "/Canon.jpg");
+        const QString report = folder.filePath(QStringLiteral("brindlescope2.txt"));
+        const QString copy = folder.filePath(QStringLiteral("brindlescope.tmp"));
+
+        QProcess exifToolRun;
+        exifToolRun.start(exifTool, ReportArguments(report, source));
+        QVERIFY(exifToolRun.waitForFinished(60000));
+        exifToolRun.start(exifTool,
+                          {QStringLiteral("-all="), QStringLiteral("-o"), EscapeExifToolPattern(copy), source});
+        QVERIFY(exifToolRun.waitForFinished(60000));
+
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{QStringLiteral("brindlescope.tmp"), QStringLiteral("brindlescope2.txt")}));
+        QCOMPARE(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{folderName});
     }
 
     void writeNewFileNeverReplaces()

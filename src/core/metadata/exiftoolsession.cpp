@@ -1,0 +1,300 @@
+#include "core/metadata/exiftoolsession.h"
+
+#include "core/metadata/argumentfile.h"
+#include "core/metadata/consolerunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// A resident ExifTool normally quits within milliseconds of "-stay_open False"; past this it is killed.
+constexpr int residentQuitMs = 2000;
+
+// Deletes a stale file of that name, then makes sure the name is free: when the file could not be deleted, a free
+// variant of the name is used and the stale file stays.
+QString freshTempName(const QString& path)
+{
+    if (QFileInfo(path).isFile())
+        QFile::remove(path);
+    return UniqueFileName(path);
+}
+
+} // namespace
+
+ExifToolSession::ExifToolSession(QString exifToolProgram, QString workingFolder, QString tempFolder, QObject* parent)
+    : QObject(parent), m_program(std::move(exifToolProgram)), m_workingFolder(std::move(workingFolder)),
+      m_tempFolder(std::move(tempFolder))
+{
+    qRegisterMetaType<MetadataReport>();
+    m_timeLimitTimer.setSingleShot(true);
+    connect(&m_timeLimitTimer, &QTimer::timeout, this, &ExifToolSession::onTimeLimit);
+}
+
+ExifToolSession::~ExifToolSession()
+{
+    if (m_oneShot.joinable()) {
+        m_oneShot.request_stop();
+        m_oneShot.join();
+    }
+    if (m_active)
+        discardFiles(*m_active);
+    if (m_resident) {
+        disconnect(m_resident, nullptr, this, nullptr);
+        if (m_resident->state() == QProcess::Running) {
+            m_resident->write("-stay_open\nFalse\n");
+            m_resident->closeWriteChannel();
+            m_resident->waitForFinished(residentQuitMs);
+        }
+    }
+    // The resident process if it did not quit, and processes given up earlier and not reaped yet.
+    for (QProcess* process : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(residentQuitMs);
+        }
+    }
+}
+
+void ExifToolSession::setTimeLimit(std::chrono::milliseconds limit)
+{
+    m_timeLimit = limit;
+}
+
+void ExifToolSession::setResidentAllowed(bool allowed)
+{
+    m_residentAllowed = allowed;
+}
+
+void ExifToolSession::start()
+{
+    if (usesResident() && !m_resident)
+        startResident();
+}
+
+bool ExifToolSession::usesResident() const
+{
+    return m_residentAllowed && !m_oneShotOnly;
+}
+
+qint64 ExifToolSession::residentProcessId() const
+{
+    return m_resident ? m_resident->processId() : 0;
+}
+
+int ExifToolSession::requestReport(const QString& path)
+{
+    const int id = ++m_lastId;
+    // ExifTool runs in another folder, and an absolute path never begins with "-".
+    const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
+
+    if (m_active && m_active->viaResident && !m_active->sent) {
+        // Still waiting for the resident process to start: the old request can simply be forgotten.
+        discardFiles(*m_active);
+        m_active.reset();
+        m_timeLimitTimer.stop();
+    }
+    if (!m_active) {
+        // Answer from the event loop, so the caller holds the id before the report arrives.
+        m_pending = Pending{id, absolute};
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_active && m_pending) {
+                    const Pending next = *std::exchange(m_pending, std::nullopt);
+                    startRequest(next.id, next.path);
+                }
+            },
+            Qt::QueuedConnection);
+        return id;
+    }
+    m_pending = Pending{id, absolute};
+    if (m_oneShot.joinable())
+        m_oneShot.request_stop(); // its report would be dropped anyway
+    return id;
+}
+
+void ExifToolSession::startRequest(int id, const QString& path)
+{
+    Request request;
+    request.id = id;
+    const QString folder = AddTrailingBackslash(m_tempFolder);
+    request.argumentFile = freshTempName(folder + QStringLiteral("brindlescope1.txt"));
+    request.reportFile = freshTempName(folder + QStringLiteral("brindlescope2.txt"));
+    request.arguments = ReportArguments(request.reportFile, path);
+    const std::optional<QByteArray> contents = ArgumentFileContents(request.arguments);
+    request.argumentFileWritten = contents && WriteNewFile(request.argumentFile, *contents);
+    // A name that no argument line can carry goes to the one-shot command as a plain process argument.
+    request.viaResident = contents.has_value() && usesResident();
+    m_active = std::move(request);
+
+    if (!m_active->viaResident) {
+        runOneShot();
+        return;
+    }
+    m_timeLimitTimer.start(m_timeLimit);
+    if (!m_resident)
+        startResident();
+    else if (m_resident->state() == QProcess::Running)
+        sendToResident();
+}
+
+void ExifToolSession::sendToResident()
+{
+    const std::optional<QByteArray> command = StayOpenCommand(m_active->arguments, m_active->id);
+    m_active->sent = true;
+    m_resident->write(*command);
+}
+
+void ExifToolSession::runOneShot()
+{
+    const QStringList arguments =
+        m_active->argumentFileWritten ? QStringList{QStringLiteral("-@"), m_active->argumentFile} : m_active->arguments;
+    m_oneShot = std::jthread(
+        [this, program = m_program, arguments, folder = m_workingFolder, limit = m_timeLimit](std::stop_token stop) {
+            RunConsoleCommand(program, arguments, folder, limit, stop);
+            QMetaObject::invokeMethod(this, &ExifToolSession::onOneShotDone, Qt::QueuedConnection);
+        });
+}
+
+void ExifToolSession::onOneShotDone()
+{
+    m_oneShot.join();
+    if (m_active)
+        finishActive(LoadMetadataReport(m_active->reportFile));
+}
+
+void ExifToolSession::finishActive(const MetadataReport& report)
+{
+    m_timeLimitTimer.stop();
+    const Request done = *std::exchange(m_active, std::nullopt);
+    discardFiles(done);
+    if (m_pending) {
+        // A newer request came while this one ran: its report is dropped.
+        const Pending next = *std::exchange(m_pending, std::nullopt);
+        startRequest(next.id, next.path);
+        return;
+    }
+    emit reportReady(done.id, report);
+}
+
+void ExifToolSession::discardFiles(const Request& request)
+{
+    QFile::remove(request.argumentFile);
+    QFile::remove(request.reportFile);
+}
+
+void ExifToolSession::startResident()
+{
+    m_resident = new QProcess(this);
+    m_resident->setWorkingDirectory(m_workingFolder);
+    m_resident->setStandardErrorFile(QProcess::nullDevice());
+#ifdef Q_OS_LINUX
+    // At end-of-file on its standard input a resident ExifTool polls forever, so it must not outlive this program
+    // even when the program crashes.
+    const pid_t parent = ::getpid();
+    m_resident->setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(1);
+    });
+#endif
+    connect(m_resident, &QProcess::started, this, &ExifToolSession::onResidentStarted);
+    connect(m_resident, &QProcess::readyReadStandardOutput, this, &ExifToolSession::onResidentOutput);
+    connect(m_resident, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart || error == QProcess::Crashed)
+            residentLost();
+    });
+    connect(m_resident, &QProcess::finished, this, &ExifToolSession::residentLost);
+    m_resident->start(
+        m_program, {QStringLiteral("-stay_open"), QStringLiteral("True"), QStringLiteral("-@"), QStringLiteral("-")});
+}
+
+void ExifToolSession::dropResident()
+{
+    if (!m_resident)
+        return;
+    QProcess* process = std::exchange(m_resident, nullptr);
+    m_residentOutput.clear();
+    disconnect(process, nullptr, this, nullptr);
+    if (process->state() == QProcess::NotRunning) {
+        process->deleteLater();
+        return;
+    }
+    // Deleted once reaped, so that giving it up never waits on the user-interface thread.
+    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            process->deleteLater();
+    });
+    process->kill();
+}
+
+void ExifToolSession::countResidentFailure()
+{
+    if (!m_restartUsed)
+        m_restartUsed = true;
+    else
+        m_oneShotOnly = true;
+}
+
+void ExifToolSession::residentLost()
+{
+    dropResident();
+    countResidentFailure();
+    if (!m_active || !m_active->viaResident)
+        return;
+    // The request it was working on is asked again, of the restarted process or of the one-shot command.
+    QFile::remove(m_active->reportFile);
+    m_active->sent = false;
+    if (usesResident()) {
+        m_timeLimitTimer.start(m_timeLimit);
+        startResident();
+    } else {
+        m_timeLimitTimer.stop();
+        m_active->viaResident = false;
+        runOneShot();
+    }
+}
+
+void ExifToolSession::onResidentStarted()
+{
+    if (m_active && m_active->viaResident && !m_active->sent)
+        sendToResident();
+}
+
+void ExifToolSession::onResidentOutput()
+{
+    m_residentOutput += m_resident->readAllStandardOutput();
+    qsizetype lineStart = 0;
+    for (qsizetype end; (end = m_residentOutput.indexOf('\n', lineStart)) >= 0; lineStart = end + 1) {
+        QByteArrayView line(m_residentOutput.constData() + lineStart, end - lineStart);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (m_active && m_active->sent && line == "{ready" + QByteArray::number(m_active->id) + '}') {
+            m_residentOutput.remove(0, end + 1);
+            finishActive(LoadMetadataReport(m_active->reportFile));
+            return;
+        }
+    }
+    m_residentOutput.remove(0, lineStart);
+}
+
+void ExifToolSession::onTimeLimit()
+{
+    if (!m_active || !m_active->viaResident)
+        return;
+    // A resident process that does not answer in time is stuck on this file: it is given up, and this request
+    // counts as failed like a one-shot run that hit its time limit.
+    dropResident();
+    countResidentFailure();
+    finishActive(MetadataReport{});
+}
