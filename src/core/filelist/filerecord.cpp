@@ -1,0 +1,13 @@
+#include "core/filelist/filerecord.h"
+
+bool TMyRecord::fullNameEquals(QStringView path) const
+{
+    return path.size() == FFolder.size() + FName.size() && path.startsWith(FFolder) && path.endsWith(FName);
+}
+
+QString FolderWithSeparator(const QString& folder)
+{
+    if (folder.endsWith(kPathSeparator))
+        return folder;
+    return folder + kPathSeparator;
+}

@@ -1,0 +1,141 @@
+#include "core/filelist/filesearcher.h"
+
+#include "core/app/errors.h"
+#include "core/filelist/filerecords.h"
+
+namespace {
+
+QString messageOf(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const TagscopeError& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+} // namespace
+
+TFileSearcher::TFileSearcher(FileRecords& records, ScanSettings settings, QElapsedTimer stopwatch, QObject* parent)
+    : QThread(parent), m_records(records), m_settings(std::move(settings)), m_stopwatch(stopwatch)
+{
+    connect(this, &QThread::finished, this, &TFileSearcher::onThreadFinished);
+}
+
+TFileSearcher::~TFileSearcher()
+{
+    {
+        std::lock_guard lock(m_handOffMutex);
+        m_discardHandOffs = true;
+    }
+    stopAndWait();
+}
+
+std::exception_ptr TFileSearcher::error() const
+{
+    std::lock_guard lock(m_handOffMutex);
+    return m_error;
+}
+
+double TFileSearcher::elapsedSeconds() const
+{
+    return static_cast<double>(m_stopwatch.nsecsElapsed()) / 1e9;
+}
+
+void TFileSearcher::run()
+{
+    std::exception_ptr error;
+    try {
+        bool interrupted = false;
+        FileWalker walker(m_records, m_settings, m_stopRequested);
+        walker.setInterruptionHandler([this, &interrupted] {
+            interrupted = true;
+            const QString text = InterruptedText(elapsedSeconds(), m_settings.locale);
+            handOff([this, text] { emit interruptionReported(text); });
+        });
+        walker.run();
+        handOff([this, interrupted] {
+            emit scanFinished(interrupted, interrupted ? QString() : FinishedText(elapsedSeconds(), m_settings.locale));
+        });
+    } catch (...) {
+        error = std::current_exception();
+    }
+    {
+        std::lock_guard lock(m_handOffMutex);
+        m_error = error;
+        m_workerDone = true;
+    }
+    m_handOffChanged.notify_all();
+}
+
+void TFileSearcher::handOff(std::function<void()> work)
+{
+    {
+        std::lock_guard lock(m_handOffMutex);
+        m_handOff = std::move(work);
+        m_handOffDone = false;
+    }
+    m_handOffChanged.notify_all();
+    QMetaObject::invokeMethod(this, &TFileSearcher::runHandOff, Qt::QueuedConnection);
+    std::unique_lock lock(m_handOffMutex);
+    m_handOffChanged.wait(lock, [this] { return m_handOffDone; });
+}
+
+void TFileSearcher::runHandOff()
+{
+    std::function<void()> work;
+    bool discard = false;
+    {
+        std::lock_guard lock(m_handOffMutex);
+        if (!m_handOff)
+            return;
+        work = std::move(m_handOff);
+        m_handOff = nullptr;
+        discard = m_discardHandOffs;
+    }
+    // The worker is released even when a receiver throws.
+    struct Release
+    {
+        TFileSearcher* searcher;
+        ~Release()
+        {
+            {
+                std::lock_guard lock(searcher->m_handOffMutex);
+                searcher->m_handOffDone = true;
+            }
+            searcher->m_handOffChanged.notify_all();
+        }
+    } release{this};
+    if (!discard)
+        work();
+}
+
+void TFileSearcher::stopAndWait()
+{
+    requestStop();
+    if (!isRunning()) {
+        wait();
+        return;
+    }
+    std::unique_lock lock(m_handOffMutex);
+    for (;;) {
+        m_handOffChanged.wait(lock, [this] { return m_handOff != nullptr || m_workerDone; });
+        if (!m_handOff)
+            break;
+        lock.unlock();
+        runHandOff();
+        lock.lock();
+    }
+    lock.unlock();
+    wait();
+}
+
+void TFileSearcher::onThreadFinished()
+{
+    if (const std::exception_ptr e = error())
+        emit scanFailed(messageOf(e));
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/filelist/filetexts.h"
+#include "core/filelist/namemask.h"
+#include "core/filelist/filerecord.h"
+
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class FileRecords;
+
+// What one scan lists, taken from the window's controls when the scan starts; the worker never reads the controls.
+struct ScanSettings
+{
+    QString folder;             // the folder to walk
+    QString filterText;         // the filter box text, as typed
+    bool caseSensitive = false; // "Case-Sensitive"
+    bool calculateSize = true;  // "Calculate Filesize"
+    bool includeSubfolders = true;
+    QLocale locale = QLocale::system(); // for the date texts and the elapsed time
+};
+
+// The walk of one scan: depth first, each folder in the order its listing returns the entries, a subfolder's files
+// at the place the subfolder has in its parent's listing. Links are followed (a link to a folder is walked like the
+// folder) but a folder already open on the current path is not entered again, which ends every cycle of links.
+// Folders that cannot be listed are skipped silently. Records are appended to the file list in batches.
+class FileWalker final
+{
+public:
+    FileWalker(FileRecords& records, const ScanSettings& settings, const std::atomic<bool>& stopRequested);
+    ~FileWalker();
+    FileWalker(const FileWalker&) = delete;
+    FileWalker& operator=(const FileWalker&) = delete;
+
+    // Called on the walking thread each time a folder level leaves its listing because a stop was requested (the
+    // innermost first), after every record found so far has been appended.
+    void setInterruptionHandler(std::function<void()> handler) { m_onInterrupted = std::move(handler); }
+
+    // Walks the whole folder. An invalid mask in the filter ends the walk at every level with its TagscopeError,
+    // after the records found before it have been appended.
+    void run();
+
+private:
+    class ExtensionTexts;
+    class StatHelper;
+
+    bool stopCheck();
+    void addRecord(QString name, const QString& folder, const qint64* mtime, qint64 size);
+    void flush();
+#ifdef Q_OS_LINUX
+    struct FolderId
+    {
+        unsigned long long device;
+        unsigned long long inode;
+    };
+    struct FileStat;
+    void walkFolder(int folderFd, const QString& folder);
+    void enterSubfolder(int parentFd, const char* name, const QString& folder);
+    void statFiles(int folderFd, std::vector<FileStat>& files);
+    std::vector<FolderId> m_openFolders;
+    std::unique_ptr<StatHelper> m_statHelper;
+#else
+    void walkFolder(const QString& folder);
+    std::vector<QString> m_openFolders;
+#endif
+
+    FileRecords& m_records;
+    const ScanSettings& m_settings;
+    const std::atomic<bool>& m_stop;
+    NameFilter m_filter;
+    FileDateTexts m_dates;
+    std::unique_ptr<ExtensionTexts> m_extensions;
+    std::vector<TMyRecord> m_batch;
+    QElapsedTimer m_sinceFlush;
+    std::function<void()> m_onInterrupted;
+};
