@@ -1,0 +1,222 @@
+#include "core/app/errors.h"
+#include "core/platform/removetree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+class TestRemoveTree : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void deletesEverything();
+    void neverFollowsLinks_data();
+    void neverFollowsLinks();
+    void missingFolderIsNoError();
+    void reportsWhatStays_data();
+    void reportsWhatStays();
+
+    void copiesFolder();
+    void copyRefusesLinkedTarget();
+    void copyFileReplaces_data();
+    void copyFileReplaces();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_root;
+    QString m_tree;    // root/tree: the folder the tests delete or copy
+    QString m_outside; // root/outside, with one file that must survive everything
+};
+
+void TestRemoveTree::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    m_tree = m_root->filePath(QStringLiteral("tree"));
+    m_outside = m_root->filePath(QStringLiteral("outside"));
+    QVERIFY(QDir().mkpath(m_tree + QStringLiteral("/sub/deeper")));
+    QVERIFY(QDir().mkpath(m_tree + QStringLiteral("/empty")));
+    QVERIFY(QDir().mkpath(m_outside));
+    QVERIFY(writeFile(m_tree + QStringLiteral("/a.txt"), "a"));
+    QVERIFY(writeFile(m_tree + QStringLiteral("/.hidden"), "h"));
+    QVERIFY(writeFile(m_tree + QStringLiteral("/sub/deeper/c.txt"), "c"));
+    QVERIFY(QFile::setPermissions(m_tree + QStringLiteral("/a.txt"), QFile::ReadOwner));
+    QVERIFY(writeFile(m_outside + QStringLiteral("/keep.txt"), "keep"));
+}
+
+void TestRemoveTree::deletesEverything()
+{
+    QVERIFY(QFile::link(m_root->filePath(QStringLiteral("nowhere")), m_tree + QStringLiteral("/sub/dangling")));
+
+    DeleteFolderTree(m_tree + u'/');
+
+    QVERIFY(!QFileInfo::exists(m_tree));
+    QCOMPARE(entries(m_root->path()), QStringList{QStringLiteral("outside")});
+}
+
+void TestRemoveTree::neverFollowsLinks_data()
+{
+    QTest::addColumn<QString>("link"); // made inside root, pointing at the outside folder or its file
+    QTest::addColumn<bool>("toFolder");
+    QTest::addColumn<QString>("deleted"); // the path given to DeleteFolderTree
+
+    QTest::newRow("link to a folder inside") << QStringLiteral("tree/sub/out") << true << QStringLiteral("tree");
+    QTest::newRow("link to a file inside") << QStringLiteral("tree/out.txt") << false << QStringLiteral("tree");
+    QTest::newRow("the folder itself is a link") << QStringLiteral("alias") << true << QStringLiteral("alias");
+}
+
+void TestRemoveTree::neverFollowsLinks()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, toFolder);
+    QFETCH(QString, deleted);
+
+    const QString linkPath = m_root->filePath(link);
+    QVERIFY(QFile::link(toFolder ? m_outside : m_outside + QStringLiteral("/keep.txt"), linkPath));
+
+    DeleteFolderTree(m_root->filePath(deleted));
+
+    QVERIFY(!QFileInfo(linkPath).isSymLink());
+    QVERIFY(!QFileInfo::exists(m_root->filePath(deleted)));
+    QCOMPARE(entries(m_outside), QStringList{QStringLiteral("keep.txt")});
+    QCOMPARE(readFile(m_outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
+}
+
+void TestRemoveTree::missingFolderIsNoError()
+{
+    DeleteFolderTree(m_root->filePath(QStringLiteral("missing")));
+    DeleteFolderTree(m_root->filePath(QStringLiteral("missing/below")));
+    QVERIFY(QFileInfo::exists(m_tree));
+}
+
+void TestRemoveTree::reportsWhatStays_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("named"); // the message names this entry
+
+    QTest::newRow("dot dot") << QStringLiteral("%T/..") << QStringLiteral("..");
+    // The kernel refuses to unlink in /proc even for root.
+    QTest::newRow("undeletable entries") << QStringLiteral("/proc/self/fdinfo")
+                                         << QStringLiteral("/proc/self/fdinfo/0");
+}
+
+void TestRemoveTree::reportsWhatStays()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, named);
+    path.replace(QStringLiteral("%T"), m_tree);
+
+    try {
+        DeleteFolderTree(path);
+        QFAIL("no error");
+    } catch (const TagscopeError& error) {
+        QVERIFY2(error.message().contains(named), qPrintable(error.message()));
+    }
+    QCOMPARE(readFile(m_tree + QStringLiteral("/sub/deeper/c.txt")), QByteArray("c"));
+}
+
+void TestRemoveTree::copiesFolder()
+{
+    QVERIFY(QFile::link(QStringLiteral("sub/deeper/c.txt"), m_tree + QStringLiteral("/relative-link")));
+    QVERIFY(QFile::link(m_outside, m_tree + QStringLiteral("/sub/out")));
+    QVERIFY(QFile::setPermissions(m_tree + QStringLiteral("/sub/deeper/c.txt"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QFileDevice::Permissions folderMode =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup;
+    QVERIFY(QFile::setPermissions(m_tree + QStringLiteral("/sub"), folderMode));
+    QVERIFY(QFile::setPermissions(m_tree, folderMode));
+    const QString copy = m_root->filePath(QStringLiteral("copy"));
+    // A file already there is replaced; one that the source lacks stays.
+    QVERIFY(QDir().mkpath(copy + QStringLiteral("/sub/deeper")));
+    QVERIFY(writeFile(copy + QStringLiteral("/sub/deeper/c.txt"), "older and longer"));
+    QVERIFY(writeFile(copy + QStringLiteral("/own.txt"), "own"));
+
+    CopyFolderTree(m_tree, copy);
+
+    QCOMPARE(entries(copy),
+             QStringList({QStringLiteral(".hidden"), QStringLiteral("a.txt"), QStringLiteral("empty"),
+                          QStringLiteral("own.txt"), QStringLiteral("relative-link"), QStringLiteral("sub")}));
+    QCOMPARE(readFile(copy + QStringLiteral("/sub/deeper/c.txt")), QByteArray("c"));
+    QVERIFY(QFileInfo(copy + QStringLiteral("/sub/deeper/c.txt")).isExecutable());
+    const QFileDevice::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    QCOMPARE(QFileInfo(copy + QStringLiteral("/a.txt")).permissions() & owner,
+             QFileDevice::Permissions(QFile::ReadOwner));
+    // Each folder gets its source's mode once filled, the top one too.
+    // Owner, group and others; the "user" bits only repeat the owner ones for this user.
+    const QFileDevice::Permissions all = QFileDevice::Permissions(0x7077);
+    QCOMPARE(QFileInfo(copy + QStringLiteral("/sub")).permissions() & all, folderMode);
+    QCOMPARE(QFileInfo(copy).permissions() & all, folderMode);
+    QCOMPARE(QFileInfo(copy + QStringLiteral("/relative-link")).symLinkTarget(),
+             copy + QStringLiteral("/sub/deeper/c.txt"));
+    QCOMPARE(QFileInfo(copy + QStringLiteral("/sub/out")).symLinkTarget(), m_outside);
+    QCOMPARE(entries(m_outside), QStringList{QStringLiteral("keep.txt")});
+}
+
+void TestRemoveTree::copyRefusesLinkedTarget()
+{
+    const QString target = m_root->filePath(QStringLiteral("target"));
+    QVERIFY(QDir().mkpath(target));
+    QVERIFY(QFile::link(m_outside, target + QStringLiteral("/sub")));
+
+    QVERIFY_THROWS_EXCEPTION(TagscopeError, CopyFolderTree(m_tree, target));
+    QCOMPARE(entries(m_outside), QStringList{QStringLiteral("keep.txt")});
+}
+
+void TestRemoveTree::copyFileReplaces_data()
+{
+    QTest::addColumn<QString>("before"); // what target is before the copy: "", "file" or "link"
+
+    QTest::newRow("new file") << QString();
+    QTest::newRow("replaces a file") << QStringLiteral("file");
+    QTest::newRow("replaces a link, not what it points to") << QStringLiteral("link");
+}
+
+void TestRemoveTree::copyFileReplaces()
+{
+    QFETCH(QString, before);
+
+    const QString target = m_root->filePath(QStringLiteral("target.txt"));
+    if (before == u"file")
+        QVERIFY(writeFile(target, "an older and longer file"));
+    else if (before == u"link")
+        QVERIFY(QFile::link(m_outside + QStringLiteral("/keep.txt"), target));
+
+    QVERIFY(CopyFileReplacing(m_tree + QStringLiteral("/sub/deeper/c.txt"), target));
+
+    QVERIFY(!QFileInfo(target).isSymLink());
+    QCOMPARE(readFile(target), QByteArray("c"));
+    QCOMPARE(readFile(m_outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
+    // A missing source fails and leaves the target alone.
+    QVERIFY(!CopyFileReplacing(m_root->filePath(QStringLiteral("missing")), target));
+    QCOMPARE(readFile(target), QByteArray("c"));
+    QCOMPARE(entries(m_root->path()),
+             QStringList({QStringLiteral("outside"), QStringLiteral("target.txt"), QStringLiteral("tree")}));
+}
+
+QTEST_GUILESS_MAIN(TestRemoveTree)
+#include "tst_removetree.moc"
