@@ -1,0 +1,292 @@
+#include "zipfixture.h"
+
+#include "core/app/errors.h"
+#include "core/metadata/deployment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString PackageSource = QStringLiteral(TAGSCOPE_BUILD_DIR "/exiftool");
+
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// What a program prints for -ver; empty when it does not run.
+QByteArray versionOf(const QString& program)
+{
+    QProcess process;
+    process.start(program, {QStringLiteral("-ver")});
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput().trimmed();
+}
+
+const QStringList PackageFiles = {QStringLiteral("exiftool"), QStringLiteral("exiftool_files.zip")};
+
+} // namespace
+
+class TestDeployment : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void firstStart();
+    void secondStartRebuilds();
+    void dataFolderIsProgramFolder();
+    void staleExifToolFolderIsReplaced();
+    void incompletePackage_data();
+    void incompletePackage();
+    void badArchive_data();
+    void badArchive();
+    void removeAtExit();
+
+private:
+    ExifToolDeployment deploy(const QStringList& searchPaths = {});
+    void verifyDeployed(const ExifToolDeployment& result);
+
+    QByteArray m_systemVersion;
+    std::unique_ptr<QTemporaryDir> m_root;
+    DeploymentFolders m_folders;
+    QList<bool> m_busy;   // the busy pointer's ons and offs
+    QStringList m_chosen; // ExifToolFolder as announced
+};
+
+void TestDeployment::initTestCase()
+{
+    QVERIFY2(QFileInfo(PackageSource + QStringLiteral("/exiftool")).isExecutable(), "build exiftool_package first");
+    QVERIFY(QFileInfo::exists(PackageSource + QStringLiteral("/exiftool_files.zip")));
+    m_systemVersion = versionOf(QStringLiteral("exiftool"));
+    QVERIFY(!m_systemVersion.isEmpty());
+}
+
+void TestDeployment::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    // Blanks, quotes and a command substitution in every folder: none may reach a shell.
+    m_folders.programFolder = m_root->filePath(QStringLiteral("program folder"));
+    m_folders.dataFolder = m_root->filePath(QStringLiteral("data 'folder'"));
+    m_folders.tempFolder = m_root->filePath(QStringLiteral("temp $(touch pwned)/"));
+    m_folders.searchPaths.clear();
+    for (const QString& folder : {m_folders.programFolder, m_folders.dataFolder, m_folders.tempFolder})
+        QVERIFY(QDir().mkpath(folder));
+    const QString package = PackageFolder(m_folders.programFolder);
+    QVERIFY(QDir().mkpath(package));
+    for (const QString& name : PackageFiles)
+        QVERIFY(QFile::copy(PackageSource + u'/' + name, package + name));
+    m_busy.clear();
+    m_chosen.clear();
+}
+
+ExifToolDeployment TestDeployment::deploy(const QStringList& searchPaths)
+{
+    m_folders.searchPaths = searchPaths;
+    DeploymentCallbacks callbacks;
+    callbacks.busyChanged = [this](bool busy) { m_busy.append(busy); };
+    callbacks.folderChosen = [this](const QString& folder) { m_chosen.append(folder); };
+    return DeployExifTool(m_folders, callbacks);
+}
+
+void TestDeployment::verifyDeployed(const ExifToolDeployment& result)
+{
+    const QString expected = m_folders.tempFolder + QStringLiteral("brindlescope/");
+    QCOMPARE(result.exifToolFolder, expected);
+    QVERIFY(result.complete);
+    QVERIFY(result.ready());
+    QCOMPARE(result.statusText(), StatusReady);
+    QCOMPARE(m_chosen, QStringList{expected});
+    QCOMPARE(entries(expected), QStringList({QStringLiteral("exiftool"), QStringLiteral("exiftool_files")}));
+    QVERIFY(QFileInfo::exists(expected + QStringLiteral("exiftool_files/lib/Image/ExifTool.pm")));
+    const QString program = ExifToolProgram(result.exifToolFolder);
+    QCOMPARE(program, expected + QStringLiteral("exiftool"));
+    QCOMPARE(versionOf(program), m_systemVersion);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("pwned")));
+}
+
+void TestDeployment::firstStart()
+{
+    const ExifToolDeployment result = deploy();
+
+    verifyDeployed(result);
+    QCOMPARE(m_busy, QList<bool>({true, false}));
+    QCOMPARE(entries(StagingFolder(m_folders.dataFolder)), PackageFiles);
+    QCOMPARE(entries(PackageFolder(m_folders.programFolder)), PackageFiles);
+}
+
+void TestDeployment::secondStartRebuilds()
+{
+    const ExifToolDeployment first = deploy();
+    QVERIFY(first.complete);
+    QVERIFY(writeFile(first.exifToolFolder + QStringLiteral("exiftool_files/from-the-first-run"), "x"));
+    m_busy.clear();
+    m_chosen.clear();
+
+    const ExifToolDeployment second = deploy();
+
+    verifyDeployed(second);
+    // The archive is unpacked again, since the first start moved the unpacked folder away.
+    QCOMPARE(m_busy, QList<bool>({true, false}));
+    QVERIFY(!QFileInfo::exists(second.exifToolFolder + QStringLiteral("exiftool_files/from-the-first-run")));
+    QCOMPARE(entries(StagingFolder(m_folders.dataFolder)), PackageFiles);
+}
+
+void TestDeployment::dataFolderIsProgramFolder()
+{
+    m_folders.dataFolder = m_folders.programFolder;
+
+    const ExifToolDeployment result = deploy();
+
+    verifyDeployed(result);
+    QCOMPARE(entries(PackageFolder(m_folders.programFolder)), PackageFiles);
+    QCOMPARE(readFile(PackageFolder(m_folders.programFolder) + QStringLiteral("exiftool_files.zip")),
+             readFile(PackageSource + QStringLiteral("/exiftool_files.zip")));
+}
+
+void TestDeployment::staleExifToolFolderIsReplaced()
+{
+    const QString stale = ExifToolFolderIn(m_folders.tempFolder);
+    const QString outside = m_root->filePath(QStringLiteral("outside"));
+    QVERIFY(QDir().mkpath(stale + QStringLiteral("exiftool_files/old/deeper")));
+    QVERIFY(QDir().mkpath(outside));
+    QVERIFY(writeFile(stale + QStringLiteral("extra.txt"), "left over"));
+    QVERIFY(writeFile(stale + QStringLiteral("exiftool_files/old/deeper/file"), "left over"));
+    QVERIFY(writeFile(outside + QStringLiteral("/keep.txt"), "not part of the ExifTool folder"));
+    QVERIFY(QFile::link(outside, stale + QStringLiteral("link-out")));
+
+    verifyDeployed(deploy());
+    QCOMPARE(readFile(outside + QStringLiteral("/keep.txt")), QByteArray("not part of the ExifTool folder"));
+}
+
+void TestDeployment::incompletePackage_data()
+{
+    QTest::addColumn<bool>("withLauncher");
+    QTest::addColumn<bool>("withArchive");
+    QTest::addColumn<bool>("exiftoolOnPath");
+    QTest::addColumn<bool>("ready");
+
+    // A package without its archive has failed, even though a system ExifTool could run.
+    QTest::newRow("no archive") << true << false << true << false;
+    QTest::newRow("archive without launcher") << false << true << true << false;
+    QTest::newRow("no package, ExifTool on PATH") << false << false << true << true;
+    QTest::newRow("no package, nothing on PATH") << false << false << false << false;
+}
+
+void TestDeployment::incompletePackage()
+{
+    QFETCH(bool, withLauncher);
+    QFETCH(bool, withArchive);
+    QFETCH(bool, exiftoolOnPath);
+    QFETCH(bool, ready);
+
+    const QString package = PackageFolder(m_folders.programFolder);
+    if (!withLauncher)
+        QVERIFY(QFile::remove(package + QStringLiteral("exiftool")));
+    if (!withArchive)
+        QVERIFY(QFile::remove(package + QStringLiteral("exiftool_files.zip")));
+    const QString bin = m_root->filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    const QString pathExifTool = bin + QStringLiteral("/exiftool");
+    if (exiftoolOnPath) {
+        QVERIFY(writeFile(pathExifTool, "#!/bin/sh\n"));
+        QVERIFY(QFile::setPermissions(pathExifTool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
+    const ExifToolDeployment result = deploy({bin});
+
+    QCOMPARE(result.exifToolFolder, QString());
+    QVERIFY(!result.complete);
+    QCOMPARE(result.ready(), ready);
+    QCOMPARE(result.statusText(), ready ? StatusReady : StatusInitializationFailed);
+    QCOMPARE(m_chosen, QStringList());
+    QCOMPARE(m_busy, QList<bool>({true, false}));
+    QCOMPARE(entries(m_folders.tempFolder), QStringList());
+    QCOMPARE(ExifToolProgram(result.exifToolFolder, {bin}), exiftoolOnPath ? pathExifTool : QString());
+    RemoveExifToolFolder(result.exifToolFolder);
+    QVERIFY(QFileInfo::exists(m_folders.tempFolder));
+}
+
+void TestDeployment::badArchive_data()
+{
+    QTest::addColumn<QString>("kind");
+
+    QTest::newRow("truncated") << QStringLiteral("truncated");
+    QTest::newRow("damaged member after good ones") << QStringLiteral("damaged member");
+    QTest::newRow("member outside the staging folder") << QStringLiteral("hostile");
+}
+
+void TestDeployment::badArchive()
+{
+    QFETCH(QString, kind);
+
+    const QString archive = PackageFolder(m_folders.programFolder) + QStringLiteral("exiftool_files.zip");
+    if (kind == u"truncated") {
+        QByteArray bytes = readFile(archive);
+        QVERIFY(writeFile(archive, bytes.left(bytes.size() / 2)));
+    } else if (kind == u"damaged member") {
+        const QByteArray payload = QByteArray("PAYLOAD-").repeated(64);
+        QVERIFY(WriteZipFixture(archive, {{"exiftool_files/exiftool.pl", "print 1;\n"},
+                                          {"exiftool_files/lib/Broken.pm", payload, ZipFixtureMember::File, false}}));
+        QByteArray bytes = readFile(archive);
+        const qsizetype at = bytes.indexOf(payload);
+        QVERIFY(at > 0);
+        bytes[at + 100] = 'X';
+        QVERIFY(writeFile(archive, bytes));
+    } else {
+        QVERIFY(WriteZipFixture(archive, {{"exiftool_files/exiftool.pl", "print 1;\n"},
+                                          {"../../escaped.txt", "outside the staging folder"}}));
+    }
+    const QString staging = StagingFolder(m_folders.dataFolder);
+
+    QString error;
+    try {
+        deploy();
+    } catch (const TagscopeError& e) {
+        error = e.message();
+    }
+
+    QVERIFY2(error.contains(staging + QStringLiteral("exiftool_files.zip")), qPrintable(error));
+    QCOMPARE(m_busy, QList<bool>({true, false}));
+    QCOMPARE(m_chosen, QStringList());
+    // Nothing half unpacked stays to pass for complete at the next start, and nothing went anywhere else.
+    QCOMPARE(entries(staging), PackageFiles);
+    QCOMPARE(entries(m_folders.tempFolder), QStringList());
+    QVERIFY(!QFileInfo::exists(m_root->filePath(QStringLiteral("escaped.txt"))));
+}
+
+void TestDeployment::removeAtExit()
+{
+    const ExifToolDeployment result = deploy();
+    QVERIFY(result.complete);
+
+    RemoveExifToolFolder(result.exifToolFolder);
+
+    QVERIFY(!QFileInfo::exists(result.exifToolFolder));
+    QVERIFY(QFileInfo::exists(m_folders.tempFolder));
+    QCOMPARE(ExifToolProgram(result.exifToolFolder, {m_root->path()}), QString());
+}
+
+QTEST_GUILESS_MAIN(TestDeployment)
+#include "tst_deployment.moc"
