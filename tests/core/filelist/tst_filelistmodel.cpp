@@ -1,0 +1,305 @@
+#include "core/filelist/filelistmodel.h"
+#include "core/filelist/filerecords.h"
+#include "core/filelist/filesearcher.h"
+#include "core/filelist/filesort.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+const QString kNoIcon = QStringLiteral("/nonexistent/icon.svg");
+
+TMyRecord record(const QString& folder, const QString& name, qint64 size = 0)
+{
+    TMyRecord r;
+    r.FFolder = folder;
+    r.FName = name;
+    r.FExtension = ExtensionText(name);
+    r.FDate = QStringLiteral("3/9/26 2:05 PM");
+    r.FSize = size;
+    return r;
+}
+
+void append(FileRecords& records, std::initializer_list<const char*> names, const QString& folder = u"/d/"_s)
+{
+    std::vector<TMyRecord> batch;
+    for (const char* name : names)
+        batch.push_back(record(folder, QString::fromUtf8(name)));
+    records.append(batch);
+}
+
+QStringList column0(const FileListModel& model)
+{
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts.append(model.index(row, 0).data().toString());
+    return texts;
+}
+
+} // namespace
+
+class TestFileListModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void headers();
+    void cellTexts_data();
+    void cellTexts();
+    void rowsAnnouncedInBatches();
+    void sortKeepsSelectedRows();
+    void removal();
+    void removeWithPathAndRename();
+    void iconsCachedByType();
+    void fixedPictures();
+    void modelDuringScan();
+};
+
+void TestFileListModel::headers()
+{
+    FileRecords records;
+    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    const QStringList captions{
+        model.headerData(0, Qt::Horizontal).toString(), model.headerData(1, Qt::Horizontal).toString(),
+        model.headerData(2, Qt::Horizontal).toString(), model.headerData(3, Qt::Horizontal).toString()};
+    QCOMPARE(captions, (QStringList{u"Filename"_s, u"Extension"_s, u"Date Modified"_s, u"Size (bytes)"_s}));
+    QCOMPARE(model.columnCount(), 4);
+    const QList<int> widths{FileListModel::columnWidth(0), FileListModel::columnWidth(1), FileListModel::columnWidth(2),
+                            FileListModel::columnWidth(3)};
+    QCOMPARE(widths, (QList<int>{300, 80, 175, 140}));
+    QCOMPARE(FileListModel::columnAlignment(0), Qt::Alignment(Qt::AlignLeft));
+    QCOMPARE(FileListModel::columnAlignment(3), Qt::Alignment(Qt::AlignHCenter));
+}
+
+void TestFileListModel::cellTexts_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("sizeText");
+
+    QTest::newRow("not calculated") << qint64(-1) << kUs << "-";
+    QTest::newRow("empty file") << qint64(0) << kUs << "0";
+    QTest::newRow("grouped") << qint64(1048576) << kUs << "1,048,576";
+    QTest::newRow("grouped, German") << qint64(1048576) << QLocale(QLocale::German, QLocale::Germany) << "1.048.576";
+}
+
+void TestFileListModel::cellTexts()
+{
+    QFETCH(qint64, size);
+    QFETCH(QLocale, locale);
+    QFETCH(QString, sizeText);
+    FileRecords records;
+    std::vector<TMyRecord> batch{record(u"/photos/"_s, u"ARCHIVE.TAR.GZ"_s, size)};
+    records.append(batch);
+    FileListModel model(records, locale, nullptr, kNoIcon, kNoIcon);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.index(0, 0).data().toString(), u"/photos/ARCHIVE.TAR.GZ"_s);
+    QCOMPARE(model.index(0, 1).data().toString(), u"GZ"_s);
+    QCOMPARE(model.index(0, 2).data().toString(), u"3/9/26 2:05 PM"_s);
+    QCOMPARE(model.index(0, 3).data().toString(), sizeText);
+    QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
+    QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsSelectable);
+}
+
+void TestFileListModel::rowsAnnouncedInBatches()
+{
+    FileRecords records;
+    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+    // Batches appended by another thread are announced together, on this thread, once the events run.
+    std::thread worker([&] {
+        append(records, {"a", "b"});
+        std::vector<TMyRecord> none;
+        records.append(none);
+        append(records, {"c"});
+        append(records, {"d", "e", "f"});
+    });
+    worker.join();
+    QCOMPARE(model.rowCount(), 0);
+    QTRY_COMPARE(model.rowCount(), 6);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.at(0).at(1).toInt(), 0);
+    QCOMPARE(inserted.at(0).at(2).toInt(), 5);
+
+    // Nothing appended, nothing announced; the item count counts every complete record.
+    QCoreApplication::processEvents();
+    QCOMPARE(inserted.count(), 1);
+    append(records, {"g"});
+    QCOMPARE(model.KacItemVarGuncelle(), u"7 items"_s);
+    QCOMPARE(model.rowCount(), 7);
+    QCoreApplication::processEvents();
+    QCOMPARE(inserted.count(), 2);
+
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(records.size(), std::size_t(0));
+    QCOMPARE(model.KacItemVarGuncelle(), u"0 item"_s);
+}
+
+void TestFileListModel::sortKeepsSelectedRows()
+{
+    FileRecords records;
+    append(records, {"c", "a", "d", "b"});
+    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QItemSelectionModel selection(&model);
+    selection.select(model.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection.select(model.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QSignalSpy layout(&model, &QAbstractItemModel::layoutChanged);
+
+    SortState state;
+    state.ListView1ColumnClick(FilenameColumn); // the first click on "Filename" sorts descending
+    model.sort(state.SortedColumn, state.Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    QCOMPARE(column0(model), (QStringList{u"/d/d"_s, u"/d/c"_s, u"/d/b"_s, u"/d/a"_s}));
+    QCOMPARE(layout.count(), 1);
+    const QModelIndexList selected = selection.selectedRows();
+    QCOMPARE(selected.size(), 2);
+    QCOMPARE(std::min(selected[0].row(), selected[1].row()), 0);
+    QCOMPARE(std::max(selected[0].row(), selected[1].row()), 1);
+}
+
+void TestFileListModel::removal()
+{
+    FileRecords records;
+    append(records, {"r0", "r1", "r2", "r3", "r4"});
+    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+
+    model.removeRecords({0, 3, 2, 7, -1});
+    QCOMPARE(column0(model), (QStringList{u"/d/r1"_s, u"/d/r4"_s}));
+    QCOMPARE(removed.count(), 2); // rows 2 to 3, then row 0
+    QCOMPARE(removed.at(0).at(1).toInt(), 2);
+    QCOMPARE(removed.at(0).at(2).toInt(), 3);
+    QCOMPARE(removed.at(1).at(1).toInt(), 0);
+
+    model.RemoveRecordAt(5);
+    QCOMPARE(model.rowCount(), 2);
+    model.RemoveRecordAt(1);
+    QCOMPARE(column0(model), (QStringList{u"/d/r1"_s}));
+    QCOMPARE(model.KacItemVarGuncelle(), u"1 item"_s);
+}
+
+void TestFileListModel::removeWithPathAndRename()
+{
+    FileRecords records;
+    append(records, {"x", "y", "x"});
+    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    model.RemoveRecordsWithPath(u"/d/x"_s);
+    QCOMPARE(column0(model), (QStringList{u"/d/y"_s}));
+
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QVERIFY(model.renameRecord(0, u"/d/renamed.txt"_s));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.at(0).at(0).toModelIndex(), model.index(0, 0));
+    QCOMPARE(model.index(0, 0).data().toString(), u"/d/renamed.txt"_s);
+    // The extension text is the one made by the scan.
+    QCOMPARE(model.index(0, 1).data().toString(), QString());
+    QVERIFY(!model.renameRecord(1, u"/d/z"_s));
+}
+
+void TestFileListModel::iconsCachedByType()
+{
+    FileRecords records;
+    std::vector<TMyRecord> batch;
+    for (int i = 0; i < 500; ++i) {
+        batch.push_back(record(u"/d/"_s, QStringLiteral("p%1.png").arg(i)));
+        batch.push_back(record(u"/d/"_s, QStringLiteral("t%1.txt").arg(i)));
+    }
+    records.append(batch);
+    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+
+    // Off: the blank document, and nothing is looked up.
+    model.index(0, 0).data(Qt::DecorationRole);
+    QCOMPARE(records.at(0).FImageIndex, -1);
+
+    model.setShowIcons(true);
+    for (int row = 0; row < model.rowCount(); ++row)
+        QVERIFY(model.index(row, 0).data(Qt::DecorationRole).canConvert<QIcon>());
+    QCOMPARE(model.icons().count(), 4); // the two fixed pictures and one per type
+    const qint32 png = records.at(0).FImageIndex;
+    const qint32 txt = records.at(1).FImageIndex;
+    QVERIFY(png >= 2 && txt >= 2 && png != txt);
+    QCOMPARE(records.at(998).FImageIndex, png);
+    QCOMPARE(records.at(999).FImageIndex, txt);
+    QVERIFY(model.index(0, 1).data(Qt::DecorationRole).isNull());
+
+    model.ImageListSifirla();
+    QCOMPARE(model.icons().count(), 2);
+    // An index from before the reset is looked up again rather than trusted.
+    model.index(0, 0).data(Qt::DecorationRole);
+    QCOMPARE(records.at(0).FImageIndex, 2);
+}
+
+void TestFileListModel::fixedPictures()
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(u"folder.png"_s);
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::darkYellow);
+    QVERIFY(image.save(picture));
+    FileIcons icons(picture, kNoIcon);
+    QVERIFY(!icons.icon(FileIcons::kFolderIndex).isNull());
+    QVERIFY(icons.icon(FileIcons::kBlankIndex).isNull());
+    QCOMPARE(icons.count(), 2);
+}
+
+void TestFileListModel::modelDuringScan()
+{
+    QTemporaryDir dir;
+    for (int i = 0; i < 1500; ++i) {
+        const QString path = dir.filePath(QStringLiteral("s%1/f%2").arg(i % 15).arg(i));
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    FileRecords records;
+    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    bool overshoot = false;
+    connect(&model, &QAbstractItemModel::rowsInserted, this,
+            [&](const QModelIndex&, int, int last) { overshoot |= std::size_t(last) >= records.size(); });
+
+    ScanSettings settings;
+    settings.folder = dir.path();
+    settings.filterText = u"*"_s;
+    settings.locale = kUs;
+    QElapsedTimer stopwatch;
+    stopwatch.start();
+    TFileSearcher searcher(records, settings, stopwatch);
+    QSignalSpy finished(&searcher, &TFileSearcher::scanFinished);
+    model.setShowIcons(true);
+    searcher.start();
+    // Rows are drawn and sorted while the scan appends.
+    const QDeadlineTimer deadline(60000);
+    while (finished.count() == 0) {
+        QVERIFY(!deadline.hasExpired());
+        finished.wait(5);
+        if (model.rowCount() > 0)
+            model.index(model.rowCount() - 1, 0).data(Qt::DecorationRole);
+        model.sort(SizeColumn, Qt::DescendingOrder);
+    }
+    QVERIFY(searcher.wait(60000));
+    QCOMPARE(model.KacItemVarGuncelle(), u"1,500 items"_s);
+    QCOMPARE(model.rowCount(), 1500);
+    QVERIFY(!overshoot);
+}
+
+QTEST_MAIN(TestFileListModel)
+#include "tst_filelistmodel.moc"
