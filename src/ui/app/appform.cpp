@@ -7,6 +7,8 @@
 #include "core/app/errors.h"
 #include "core/app/settingsstore.h"
 #include "core/app/versioninfo.h"
+#include "core/filelist/filelistmodel.h"
+#include "core/filelist/filesearcher.h"
 #include "core/filelist/namemask.h"
 #include "ui/app/balloonhint.h"
 #include "ui/app/pictures.h"
@@ -76,13 +78,13 @@ TAppForm::TAppForm(AppStartup startup, Dialogs& dialogs, DesktopShell& shell, QW
     setFont(tahoma(11));
     createControls();
     createMenus();
+    createFileList();
     FormCreate();
 }
 
 TAppForm::~TAppForm() = default;
 
-template <typename Handler>
-void TAppForm::runCommand(Handler&& handler)
+void TAppForm::runCommand(const std::function<void()>& handler)
 {
     try {
         handler();
@@ -408,6 +410,7 @@ void TAppForm::CheckBox3Click()
 
 void TAppForm::CheckBox4Click()
 {
+    m_model->setShowIcons(CheckBox4->isChecked());
     writeSwitch(u"ShowIcons"_s, CheckBox4->isChecked());
 }
 
@@ -550,6 +553,9 @@ void TAppForm::FormResize()
 
 void TAppForm::closeEvent(QCloseEvent* event)
 {
+    // A running walk must not touch the list or the status bar once they are gone.
+    if (m_searcher)
+        m_searcher->stopAndWait();
     FormDestroy();
     QMainWindow::closeEvent(event);
 }

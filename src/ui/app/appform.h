@@ -1,13 +1,21 @@
 #pragma once
 
+#include "core/filelist/filerecords.h"
+#include "core/filelist/filesort.h"
+
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <memory>
 
 class BalloonHint;
+class FileListModel;
+class TFileSearcher;
 class Dialogs;
 class DesktopShell;
 class SettingsStore;
@@ -51,6 +59,10 @@ public:
     const QString& DataFolder() const { return m_dataFolder; }
     const QString& SelectedFolder() const { return m_selectedFolder; }
     QString statusText(int panel) const;
+    FileRecords& fileRecords() { return m_fileRecords; }
+    const SortState& sortState() const { return m_sort; }
+    // Whether a scan's walk is still running (from "Scan Files" until its end step).
+    bool isScanning() const;
 
     // The general error report: shows the innermost message of an error that escaped a command, and goes on.
     void ShowErrorReport(const std::exception_ptr& error);
@@ -66,10 +78,10 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void createFileList();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, void (TAppForm::*handler)() = nullptr);
     // Runs a command handler; an error that escapes it goes to the general error report.
-    template <typename Handler>
-    void runCommand(Handler&& handler);
+    void runCommand(const std::function<void()>& handler);
 
     void FormCreate();
     void chooseDataFolder();
@@ -93,6 +105,16 @@ private:
     // Stores a folder chosen in the folder dialog as "LastFolderInput" and shows it.
     void AddMyFolder(QString folder);
 
+    // The file list: scanning and sorting.
+    void BitBtn1Click();
+    void Button1Click();
+    void startScan();
+    void IslemBitti(bool stopRequested, const QString& finishedText);
+    void MyThreadTerminate(const QString& errorText);
+    void restoreScanControls();
+    void ListView1ColumnClick(int column);
+    void KacItemVarGuncelle();
+
     void writeSetting(const QString& key, const QString& value);
     void writeSwitch(const QString& key, bool on);
     void setStatusText(int panel, const QString& text);
@@ -112,6 +134,12 @@ private:
     std::unique_ptr<SettingsStore> m_store;
     bool m_settingsClosed = false; // set once "Reset to Defaults..." deleted the file: nothing is written any more
     bool m_shown = false;
+
+    FileRecords m_fileRecords; // the listed files; row i of ListView1 shows record i
+    FileListModel* m_model = nullptr;
+    SortState m_sort;
+    QPointer<TFileSearcher> m_searcher;
+    QElapsedTimer ScanStopwatch;
 
     QLabel* Label4 = nullptr;
     QPushButton* BitBtn1 = nullptr;

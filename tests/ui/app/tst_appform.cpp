@@ -1,6 +1,4 @@
-#include "support/fakedesktopshell.h"
-#include "support/fakedialogs.h"
-#include "ui/app/appform.h"
+#include "support/ui/appformfixture.h"
 #include "ui/app/balloonhint.h"
 #include "ui/app/qtdialogs.h"
 
@@ -25,49 +23,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+using Fixture = AppFormFixture;
+
 QByteArray readFile(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return ReadWholeFile(path);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(WriteWholeFile(path, bytes));
 }
-
-// A program folder and a configuration folder of its own for each window under test.
-struct Fixture
-{
-    QTemporaryDir program;
-    QTemporaryDir config;
-    FakeDialogs dialogs;
-    FakeDesktopShell shell;
-    std::unique_ptr<TAppForm> form;
-
-    QString settingsPath() const { return program.filePath(u"settings.ini"_s); }
-
-    TAppForm& start(const QString& programFolder = QString())
-    {
-        AppStartup startup;
-        startup.programPath = QCoreApplication::applicationFilePath();
-        startup.programFolder = programFolder.isEmpty() ? program.path() : programFolder;
-        startup.configHome = config.path();
-        startup.locale = QLocale(QLocale::English, QLocale::UnitedStates);
-        startup.serviceHost = u"www.brindle.example"_s;
-        form = std::make_unique<TAppForm>(startup, dialogs, shell);
-        return *form;
-    }
-    template <typename T>
-    T* child(const char* name)
-    {
-        return form->findChild<T*>(QString::fromLatin1(name));
-    }
-    QAction* action(const char* name) { return child<QAction>(name); }
-    QString label() { return child<QLabel>("LabelDirectory")->text(); }
-};
 
 void dropUrls(QWidget& window, const QList<QUrl>& urls)
 {

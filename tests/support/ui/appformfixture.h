@@ -1,0 +1,43 @@
+#pragma once
+
+#include "support/fakedesktopshell.h"
+#include "support/fakedialogs.h"
+#include "ui/app/appform.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QAction;
+
+// A main window started from a program folder and a configuration folder of its own, answered through the fakes.
+struct AppFormFixture
+{
+    AppFormFixture();
+    ~AppFormFixture();
+
+    QTemporaryDir program;
+    QTemporaryDir config;
+    FakeDialogs dialogs;
+    FakeDesktopShell shell;
+    std::unique_ptr<TAppForm> form;
+
+    QString settingsPath() const;
+    // Creates the window; programFolder defaults to the fixture's own program folder.
+    TAppForm& start(const QString& programFolder = QString());
+
+    template <typename T>
+    T* child(const char* name) const
+    {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QAction* action(const char* name) const;
+    QString label() const;
+    QString status(int panel) const { return form->statusText(panel); }
+};
+
+QByteArray ReadWholeFile(const QString& path);
+// Writes bytes to path, making missing folders; false when it fails.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes);

@@ -1,0 +1,301 @@
+#include "core/filelist/filerecords.h"
+#include "support/ui/appformfixture.h"
+
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTest>
+
+#include <dirent.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The names of a folder in the order its listing returns them.
+QStringList listingOrder(const QString& folder)
+{
+    QStringList names;
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name != u"."_s && name != u".."_s)
+            names.append(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+// The files below folder in the order a depth-first walk in listing order meets them.
+QStringList walkOrder(const QString& folder)
+{
+    QStringList paths;
+    for (const QString& name : listingOrder(folder)) {
+        const QString path = folder + u'/' + name;
+        if (QFileInfo(path).isDir())
+            paths += walkOrder(path);
+        else
+            paths.append(path);
+    }
+    return paths;
+}
+
+// A window whose folder is set through the folder dialog, as a user would.
+struct ScanFixture : AppFormFixture
+{
+    QTemporaryDir tree;
+
+    ScanFixture() { start(); }
+
+    void chooseFolder(const QString& folder)
+    {
+        dialogs.chooseNextFolder(folder);
+        child<QPushButton>("BitBtn1")->click();
+    }
+    QPushButton* button() const { return child<QPushButton>("Button1"); }
+    QTableView* list() const { return child<QTableView>("ListView1"); }
+    QAbstractItemModel* model() const { return list()->model(); }
+    QString cell(int row, int column) const { return model()->index(row, column).data().toString(); }
+    QStringList column0() const
+    {
+        QStringList texts;
+        for (int row = 0; row < model()->rowCount(); ++row)
+            texts.append(cell(row, 0));
+        return texts;
+    }
+    void scanAndWait()
+    {
+        button()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(status(0).startsWith(u"Finished"_s), 20000);
+    }
+    void makeFiles(const QStringList& relativePaths)
+    {
+        for (const QString& path : relativePaths)
+            QVERIFY(WriteWholeFile(tree.filePath(path), path.toUtf8()));
+    }
+    QList<QWidget*> scanControls() const
+    {
+        return {child<QLineEdit>("EditFile"), child<QCheckBox>("CheckBox1"), child<QCheckBox>("CheckBox3"),
+                child<QCheckBox>("CheckBox4"), child<QCheckBox>("CheckBoxFile"), child<QPushButton>("BitBtn1")};
+    }
+};
+
+} // namespace
+
+class TestScanWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void changeFolder()
+    {
+        ScanFixture f;
+        const QString before = f.label();
+        f.dialogs.chooseNextFolder(std::nullopt);
+        f.child<QPushButton>("BitBtn1")->click();
+        QCOMPARE(f.label(), before);
+        QCOMPARE(f.dialogs.folderRequests.size(), 1);
+        QCOMPARE(f.dialogs.folderRequests[0].title, u"Select folder:"_s);
+        QCOMPARE(f.dialogs.folderRequests[0].okText, u"Select"_s);
+        QCOMPARE(f.dialogs.folderRequests[0].startFolder, f.form->SelectedFolder());
+
+        f.chooseFolder(f.tree.path() + u'/');
+        QCOMPARE(f.label(), f.tree.path());
+        QCOMPARE(f.child<QLabel>("LabelDirectory")->toolTip(), f.tree.path());
+        QCOMPARE(f.form->SelectedFolder(), f.tree.path() + u'/');
+        QVERIFY(ReadWholeFile(f.settingsPath()).contains("LastFolderInput=" + QFile::encodeName(f.tree.path()) + "\r\n"));
+    }
+
+    void scanListsTheTreeInWalkOrder()
+    {
+        ScanFixture f;
+        f.makeFiles({u"a.txt"_s, u"sub/b.JPG"_s, u"sub/deeper/c.md"_s, u"z.jpeg"_s, u".hidden"_s, u"other/d"_s});
+        f.chooseFolder(f.tree.path());
+        f.scanAndWait();
+        QCOMPARE(f.column0(), walkOrder(f.tree.path()));
+        QVERIFY(QRegularExpression(u"^Finished \\(Elapsed Time: \\d+\\.\\d{3} s\\)$"_s).match(f.status(0)).hasMatch());
+        QCOMPARE(f.status(1), u"6 items"_s);
+        QCOMPARE(f.button()->text(), u"Start"_s);
+        for (QWidget* control : f.scanControls())
+            QVERIFY(control->isEnabled());
+        QCOMPARE(f.shell.beeps, 1);
+        const int row = int(f.column0().indexOf(f.tree.filePath(u"sub/b.JPG"_s)));
+        QCOMPARE(f.cell(row, 1), u"JPG"_s);
+        QCOMPARE(f.cell(row, 3), u"9"_s);
+    }
+
+    void switchesShapeTheScan()
+    {
+        ScanFixture f;
+        f.makeFiles({u"a.txt"_s, u"sub/b.txt"_s, u"c.jpg"_s});
+        f.chooseFolder(f.tree.path());
+        f.child<QCheckBox>("CheckBox3")->setChecked(false);
+        f.child<QCheckBox>("CheckBox1")->setChecked(false);
+        f.child<QLineEdit>("EditFile")->setText(u"*.TXT"_s);
+        f.scanAndWait();
+        QCOMPARE(f.column0(), QStringList{f.tree.filePath(u"a.txt"_s)});
+        QCOMPARE(f.cell(0, 3), u"-"_s);
+        QCOMPARE(f.status(1), u"1 item"_s);
+    }
+
+    void emptyFilter_data()
+    {
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::addColumn<QString>("filterAfter");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("wildcards") << false << u"*"_s << 2;
+        QTest::newRow("case-sensitive") << true << QString() << 0;
+    }
+    void emptyFilter()
+    {
+        QFETCH(bool, caseSensitive);
+        QFETCH(QString, filterAfter);
+        QFETCH(int, rows);
+        ScanFixture f;
+        f.makeFiles({u"a.txt"_s, u"b.txt"_s});
+        f.chooseFolder(f.tree.path());
+        f.child<QCheckBox>("CheckBoxFile")->setChecked(caseSensitive);
+        f.child<QLineEdit>("EditFile")->clear();
+        f.scanAndWait();
+        QCOMPARE(f.child<QLineEdit>("EditFile")->text(), filterAfter);
+        QCOMPARE(f.model()->rowCount(), rows);
+        QVERIFY(ReadWholeFile(f.settingsPath()).contains("FileMask=" + filterAfter.toUtf8() + "\r\n"));
+    }
+
+    void missingFolder()
+    {
+        ScanFixture f;
+        const QString gone = f.tree.filePath(u"gone"_s);
+        QVERIFY(QDir().mkpath(gone));
+        f.chooseFolder(gone);
+        QVERIFY(QDir(gone).removeRecursively());
+        f.button()->click();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.dialogs.messages[0].text, u"Directory not found!\r\r"_s + gone);
+        QCOMPARE(f.dialogs.messages[0].caption, u"Warning"_s);
+        QCOMPARE(f.dialogs.messages[0].type, DialogType::Warning);
+        QCOMPARE(f.button()->text(), u"Scan Files"_s);
+        QCOMPARE(f.status(0), QString());
+    }
+
+    void invalidMaskEndsTheScanAndGivesTheWindowBack()
+    {
+        ScanFixture f;
+        f.makeFiles({u"a.txt"_s});
+        f.chooseFolder(f.tree.path());
+        f.child<QLineEdit>("EditFile")->setText(u"[abc"_s);
+        f.button()->click();
+        QTRY_COMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.dialogs.messages[0].text, u"'[abc' is an invalid mask at (5)"_s);
+        QCOMPARE(f.dialogs.messages[0].caption, u"ERROR"_s);
+        QCOMPARE(f.dialogs.messages[0].type, DialogType::Error);
+        QCOMPARE(f.button()->text(), u"Start"_s);
+        for (QWidget* control : f.scanControls())
+            QVERIFY(control->isEnabled());
+        QCOMPARE(f.shell.beeps, 0);
+        QCOMPARE(f.status(1), u"0 item"_s);
+    }
+
+    void stopDuringADeepScan()
+    {
+        ScanFixture f;
+        // Deep enough that the walk is still running when STOP follows the start at once.
+        QString deep = f.tree.path();
+        for (int level = 0; level < 40; ++level) {
+            deep += u"/level"_s + QString::number(level);
+            for (int i = 0; i < 50; ++i)
+                QVERIFY(WriteWholeFile(deep + u"/f"_s + QString::number(i) + u".txt"_s, "x"));
+        }
+        f.chooseFolder(f.tree.path());
+        f.button()->click();
+        QCOMPARE(f.button()->text(), u"STOP"_s);
+        for (QWidget* control : f.scanControls())
+            QVERIFY(!control->isEnabled());
+        f.button()->click();
+        QTRY_COMPARE(f.button()->text(), u"Start"_s);
+        QVERIFY(QRegularExpression(u"^Interrupted by user \\(Elapsed Time: \\d+\\.\\d{3} s\\)$"_s)
+                    .match(f.status(0))
+                    .hasMatch());
+        const int rows = f.model()->rowCount();
+        QVERIFY(rows < 40 * 50);
+        QCOMPARE(f.status(1), QString::number(rows) + (rows < 2 ? u" item"_s : u" items"_s));
+        QCOMPARE(f.form->fileRecords().size(), std::size_t(rows));
+        for (QWidget* control : f.scanControls())
+            QVERIFY(control->isEnabled());
+    }
+
+    void closingDuringAScanStopsIt()
+    {
+        ScanFixture f;
+        QString deep = f.tree.path();
+        for (int level = 0; level < 40; ++level) {
+            deep += u"/level"_s + QString::number(level);
+            for (int i = 0; i < 50; ++i)
+                QVERIFY(WriteWholeFile(deep + u"/f"_s + QString::number(i) + u".txt"_s, "x"));
+        }
+        f.chooseFolder(f.tree.path());
+        f.button()->click();
+        QVERIFY(f.form->isScanning());
+        f.form->close(); // stops the walk and waits for it, handling its reports
+        QVERIFY(!f.form->isScanning());
+        QVERIFY(f.status(0).startsWith(u"Interrupted by user (Elapsed Time: "_s));
+        const std::size_t rows = f.form->fileRecords().size();
+        QVERIFY(rows < 40 * 50);
+        f.form.reset();
+    }
+
+    void headerClicksSort()
+    {
+        ScanFixture f;
+        f.makeFiles({u"b.txt"_s, u"a.jpg"_s, u"c.txt"_s});
+        QVERIFY(WriteWholeFile(f.tree.filePath(u"a.jpg"_s), QByteArray(10, 'x')));
+        f.chooseFolder(f.tree.path());
+        f.scanAndWait();
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        QHeaderView* header = f.list()->horizontalHeader();
+        const auto clickHeader = [&](int column) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+        };
+        f.list()->selectionModel()->select(f.model()->index(0, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        f.list()->selectionModel()->select(f.model()->index(1, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+        clickHeader(0); // the first click on "Filename" sorts descending
+        QCOMPARE(f.column0(), (QStringList{f.tree.filePath(u"c.txt"_s), f.tree.filePath(u"b.txt"_s),
+                                           f.tree.filePath(u"a.jpg"_s)}));
+        clickHeader(0);
+        QCOMPARE(f.column0(), (QStringList{f.tree.filePath(u"a.jpg"_s), f.tree.filePath(u"b.txt"_s),
+                                           f.tree.filePath(u"c.txt"_s)}));
+        clickHeader(3); // another column sorts ascending
+        QCOMPARE(f.cell(2, 0), f.tree.filePath(u"a.jpg"_s));
+        QCOMPARE(f.form->sortState().SortedColumn, 3);
+        QVERIFY(!f.form->sortState().Descending);
+
+        // The selected positions stay selected, whatever they show now.
+        const QModelIndexList selected = f.list()->selectionModel()->selectedRows();
+        QList<int> rows;
+        for (const QModelIndex& index : selected)
+            rows.append(index.row());
+        std::sort(rows.begin(), rows.end());
+        QCOMPARE(rows, (QList<int>{0, 1}));
+
+        // A new scan goes back to column 0 but keeps the direction.
+        f.scanAndWait();
+        QCOMPARE(f.form->sortState().SortedColumn, 0);
+    }
+};
+
+QTEST_MAIN(TestScanWindow)
+#include "tst_scanwindow.moc"
