@@ -7,7 +7,7 @@
 
 #include <unordered_map>
 
-#ifdef Q_OS_LINUX
+#ifdef TAGSCOPE_POSIX_WALK
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -77,7 +77,7 @@ void FileWalker::run()
 {
     m_sinceFlush.start();
     try {
-#ifdef Q_OS_LINUX
+#ifdef TAGSCOPE_POSIX_WALK
         const int fd = ::open(QFile::encodeName(m_settings.folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0) {
             struct stat st;
@@ -128,7 +128,7 @@ void FileWalker::flush()
     m_sinceFlush.restart();
 }
 
-#ifdef Q_OS_LINUX
+#ifdef TAGSCOPE_POSIX_WALK
 
 namespace {
 
@@ -246,7 +246,8 @@ private:
 
 void FileWalker::statFiles(int folderFd, std::vector<FileStat>& files)
 {
-    if (files.size() < kSharedStatMinimum || std::thread::hardware_concurrency() < 2) {
+    static const bool oneCore = std::thread::hardware_concurrency() < 2;
+    if (files.size() < kSharedStatMinimum || oneCore) {
         for (FileStat& f : files)
             f.lookUp(folderFd);
         return;

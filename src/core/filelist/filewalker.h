@@ -15,6 +15,12 @@
 
 class FileRecords;
 
+// The walk uses the POSIX calls on Linux and std::filesystem elsewhere; defining TAGSCOPE_PORTABLE_WALK builds the
+// portable walk here too, so that it can be compiled and tested.
+#if defined(Q_OS_LINUX) && !defined(TAGSCOPE_PORTABLE_WALK)
+#define TAGSCOPE_POSIX_WALK 1
+#endif
+
 // What one scan lists, taken from the window's controls when the scan starts; the worker never reads the controls.
 struct ScanSettings
 {
@@ -53,7 +59,7 @@ private:
     bool stopCheck();
     void addRecord(QString name, const QString& folder, const qint64* mtime, qint64 size);
     void flush();
-#ifdef Q_OS_LINUX
+#ifdef TAGSCOPE_POSIX_WALK
     struct FolderId
     {
         unsigned long long device;
