@@ -10,6 +10,8 @@
 #include "core/filelist/filelistmodel.h"
 #include "core/filelist/filesearcher.h"
 #include "core/filelist/namemask.h"
+#include "core/metadata/deployment.h"
+#include "core/metadata/exiftoolsession.h"
 #include "ui/app/balloonhint.h"
 #include "ui/app/pictures.h"
 
@@ -79,10 +81,20 @@ TAppForm::TAppForm(AppStartup startup, Dialogs& dialogs, DesktopShell& shell, QW
     createControls();
     createMenus();
     createFileList();
+    createMetadataCommands();
     FormCreate();
 }
 
-TAppForm::~TAppForm() = default;
+TAppForm::~TAppForm()
+{
+    // Destroyed without being closed: the workers must still end before the window's members go.
+    if (!m_closing) {
+        m_closing = true;
+        if (m_searcher)
+            m_searcher->stopAndWait();
+        FormDestroy();
+    }
+}
 
 void TAppForm::runCommand(const std::function<void()>& handler)
 {
@@ -553,15 +565,21 @@ void TAppForm::FormResize()
 
 void TAppForm::closeEvent(QCloseEvent* event)
 {
-    // A running walk must not touch the list or the status bar once they are gone.
-    if (m_searcher)
-        m_searcher->stopAndWait();
-    FormDestroy();
+    if (!m_closing) {
+        m_closing = true;
+        // A running walk must not touch the list or the status bar once they are gone.
+        if (m_searcher)
+            m_searcher->stopAndWait();
+        FormDestroy();
+    }
     QMainWindow::closeEvent(event);
 }
 
 void TAppForm::FormDestroy()
 {
+    stopMetadataWork();
+    if (!ExifToolFolder.isEmpty())
+        runCommand([this] { RemoveExifToolFolder(ExifToolFolder); });
 }
 
 QString TAppForm::statusText(int panel) const

@@ -4,6 +4,7 @@
 #include "core/filelist/filesort.h"
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QLocale>
 #include <QMainWindow>
 #include <QPointer>
@@ -12,8 +13,13 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <thread>
 
 class BalloonHint;
+class ExifToolSession;
+struct ExifToolDeployment;
+struct MetadataReport;
+class QTimer;
 class FileListModel;
 class TFileSearcher;
 class Dialogs;
@@ -63,6 +69,10 @@ public:
     const SortState& sortState() const { return m_sort; }
     // Whether a scan's walk is still running (from "Scan Files" until its end step).
     bool isScanning() const;
+    // The folder ExifTool runs from; empty until its deployment has made it.
+    const QString& exifToolFolder() const { return ExifToolFolder; }
+    // Whether the ExifTool deployment has ended (successfully or not).
+    bool isExifToolDeployed() const { return m_deployed; }
 
     // The general error report: shows the innermost message of an error that escaped a command, and goes on.
     void ShowErrorReport(const std::exception_ptr& error);
@@ -115,6 +125,21 @@ private:
     void ListView1ColumnClick(int column);
     void KacItemVarGuncelle();
 
+    // Metadata through ExifTool.
+    void createMetadataCommands();
+    void TimerZIPTimer();
+    void exifToolDeployed(const ExifToolDeployment& deployment);
+    void setMetadataBusy(bool busy);
+    int firstSelectedRow() const;
+    void ListView1SelectItem();
+    void requestReport(const QString& path);
+    void showReport(int request, const MetadataReport& report);
+    void SaveMetadataasTXT1Click();
+    void SaveMetadataasCSV1Click();
+    void saveMetadata(bool asCsv);
+    void SaveAs1Click();
+    void stopMetadataWork();
+
     void writeSetting(const QString& key, const QString& value);
     void writeSwitch(const QString& key, bool on);
     void setStatusText(int panel, const QString& text);
@@ -134,12 +159,24 @@ private:
     std::unique_ptr<SettingsStore> m_store;
     bool m_settingsClosed = false; // set once "Reset to Defaults..." deleted the file: nothing is written any more
     bool m_shown = false;
+    bool m_closing = false; // the window is closing: workers are stopped and nothing new starts
 
     FileRecords m_fileRecords; // the listed files; row i of ListView1 shows record i
     FileListModel* m_model = nullptr;
     SortState m_sort;
     QPointer<TFileSearcher> m_searcher;
     QElapsedTimer ScanStopwatch;
+
+    QTimer* TimerZIP = nullptr;
+    QString ExifToolFolder;
+    bool m_deployed = false;
+    QFutureWatcher<void> m_deployment;
+    std::unique_ptr<ExifToolSession> m_exifTool;
+    QString m_waitingReport;     // a file selected before ExifTool was ready
+    int m_shownRequest = 0;      // the report request whose answer the pane is waiting for
+    bool m_metadataBusy = false; // the busy pointer is on for a metadata command
+    QString m_saveDialogName;    // the name the save dialog proposes next
+    std::jthread m_saveAs;       // the running "Save As...", if any
 
     QLabel* Label4 = nullptr;
     QPushButton* BitBtn1 = nullptr;

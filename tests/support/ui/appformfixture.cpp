@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -33,6 +34,9 @@ TAppForm& AppFormFixture::start(const QString& programFolder)
     startup.locale = QLocale(QLocale::English, QLocale::UnitedStates);
     startup.serviceHost = u"www.brindle.example"_s;
     form = std::make_unique<TAppForm>(startup, dialogs, shell);
+    // ExifTool's deployment writes the status bar when it ends; let it end before the test looks there.
+    if (!QTest::qWaitFor([this] { return form->isExifToolDeployed(); }, 30000))
+        qWarning("ExifTool's deployment did not end");
     return *form;
 }
 
