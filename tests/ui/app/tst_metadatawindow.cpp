@@ -1,0 +1,233 @@
+#include "core/metadata/consolerunner.h"
+#include "support/ui/appformfixture.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kSamples = QStringLiteral(TAGSCOPE_SAMPLES_DIR);
+
+// A window that has listed a few real sample files, copied into a folder of the test.
+struct MetadataFixture : AppFormFixture
+{
+    QTemporaryDir tree;
+
+    explicit MetadataFixture(const QStringList& samples = {u"Canon.jpg"_s, u"Nikon.jpg"_s, u"PNG.png"_s})
+    {
+        for (const QString& name : samples)
+            QFile::copy(kSamples + u'/' + name, tree.filePath(name));
+        start().show();
+        dialogs.chooseNextFolder(tree.path());
+        child<QPushButton>("BitBtn1")->click();
+        child<QPushButton>("Button1")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(child<QPushButton>("Button1")->text(), u"Start"_s, 20000);
+    }
+    QTableView* list() const { return child<QTableView>("ListView1"); }
+    QPlainTextEdit* pane() const { return child<QPlainTextEdit>("RichEdit1"); }
+    int rowOf(const QString& name) const
+    {
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            if (list()->model()->index(row, 0).data().toString().endsWith(u'/' + name))
+                return row;
+        return -1;
+    }
+    void select(const QList<int>& rows)
+    {
+        QItemSelection selection;
+        for (int row : rows)
+            selection.select(list()->model()->index(row, 0), list()->model()->index(row, 3));
+        list()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    }
+    // Selects rows and waits for the pane to show the report of the first of them.
+    void selectAndWait(const QList<int>& rows)
+    {
+        select(rows);
+        QTRY_VERIFY_WITH_TIMEOUT(status(0) != u"Processing..."_s, 30000);
+    }
+};
+
+// The lines of a report without the one that reading the file itself may change.
+QStringList stableLines(const QString& report)
+{
+    QStringList lines = report.split(u'\n');
+    lines.removeIf([](const QString& line) { return line.startsWith(u"File Access Date/Time"_s); });
+    return lines;
+}
+
+// What ExifTool writes for the file with the window's own arguments, as the pane shows it.
+QStringList directReport(const QString& file)
+{
+    QTemporaryDir out;
+    const QString report = out.filePath(u"report.txt"_s);
+    RunConsoleCommand(u"exiftool"_s, {u"-charset"_s, u"UTF8"_s, u"-w!"_s, report + u"%0f"_s, file}, out.path());
+    return stableLines(QString::fromUtf8(ReadWholeFile(report)));
+}
+
+} // namespace
+
+class TestMetadataWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void selectingShowsTheReport()
+    {
+        MetadataFixture f;
+        QWidget* panel = f.child<QWidget>("Panel1");
+        QVERIFY(panel->isHidden());
+        const int canon = f.rowOf(u"Canon.jpg"_s);
+        const int png = f.rowOf(u"PNG.png"_s);
+        f.selectAndWait({canon});
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->width(), f.form->centralWidget()->width() / 2);
+        QCOMPARE(stableLines(f.pane()->toPlainText()), directReport(f.tree.filePath(u"Canon.jpg"_s)));
+        QCOMPARE(f.status(0), QString());
+        QCOMPARE(f.status(1), f.tree.filePath(u"Canon.jpg"_s));
+
+        // With several rows selected the report is the one of the lowest row; a later report keeps the width.
+        const int width = panel->width();
+        f.selectAndWait({std::max(canon, png), std::min(canon, png)});
+        const QString first = std::min(canon, png) == canon ? u"Canon.jpg"_s : u"PNG.png"_s;
+        QCOMPARE(stableLines(f.pane()->toPlainText()), directReport(f.tree.filePath(first)));
+        QCOMPARE(panel->width(), width);
+
+        // Nothing selected any more: the pane keeps its report.
+        const QString shown = f.pane()->toPlainText();
+        f.list()->selectionModel()->clearSelection();
+        QCOMPARE(f.pane()->toPlainText(), shown);
+        QCOMPARE(f.status(0), QString());
+    }
+
+    void vanishedFileFails()
+    {
+        MetadataFixture f;
+        const int row = f.rowOf(u"Nikon.jpg"_s);
+        f.selectAndWait({f.rowOf(u"Canon.jpg"_s)});
+        QVERIFY(QFile::remove(f.tree.filePath(u"Nikon.jpg"_s)));
+        f.selectAndWait({row});
+        QCOMPARE(f.status(0), u"Failed"_s);
+        QCOMPARE(f.pane()->toPlainText(), QString());
+    }
+
+    void saveMetadataChecks_data()
+    {
+        QTest::addColumn<bool>("select");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing selected") << false << u"No file selected!"_s;
+        QTest::newRow("empty pane") << true << u"No metadata found!"_s;
+    }
+    void saveMetadataChecks()
+    {
+        QFETCH(bool, select);
+        QFETCH(QString, message);
+        MetadataFixture f;
+        if (select) {
+            f.selectAndWait({0});
+            f.pane()->clear();
+        }
+        for (const char* item : {"SaveMetadataasTXT1", "SaveMetadataasCSV1"}) {
+            f.dialogs.messages.clear();
+            f.action(item)->trigger();
+            QCOMPARE(f.dialogs.messages.size(), 1);
+            QCOMPARE(f.dialogs.messages[0].text, message);
+            QCOMPARE(f.dialogs.messages[0].caption, u"Warning"_s);
+            QCOMPARE(f.dialogs.messages[0].type, DialogType::Warning);
+        }
+        QVERIFY(f.dialogs.saveRequests.isEmpty());
+    }
+
+    void saveMetadataAsTxtAndCsv()
+    {
+        MetadataFixture f;
+        f.selectAndWait({0});
+        f.pane()->setPlainText(u"File Name    : a.jpg\nModify Date : 2020:01:02 10:11:12\nColors : red, \"blue\"\n----"_s);
+        QTemporaryDir out;
+
+        f.dialogs.chooseNextSaveFile(out.filePath(u"report.txt"_s));
+        f.action("SaveMetadataasTXT1")->trigger();
+        QCOMPARE(f.dialogs.saveRequests.last().filter, u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s);
+        QCOMPARE(f.dialogs.saveRequests.last().defaultExtension, u"txt"_s);
+        QCOMPARE(ReadWholeFile(out.filePath(u"report.txt"_s)),
+                 QByteArray("File Name    : a.jpg\r\nModify Date : 2020:01:02 10:11:12\r\nColors : red, \"blue\"\r\n"
+                            "----\r\n"));
+
+        f.dialogs.chooseNextSaveFile(out.filePath(u"report.csv"_s));
+        f.action("SaveMetadataasCSV1")->trigger();
+        QCOMPARE(f.dialogs.saveRequests.last().filter, u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s);
+        QCOMPARE(f.dialogs.saveRequests.last().defaultExtension, u"csv"_s);
+        // The dialog proposes the name chosen last.
+        QCOMPARE(f.dialogs.saveRequests.last().proposedName, out.filePath(u"report.txt"_s));
+        QCOMPARE(ReadWholeFile(out.filePath(u"report.csv"_s)),
+                 QByteArray("File Name,a.jpg\r\nModify Date,2020:01:02 10:11:12\r\nColors,\"red, \"\"blue\"\"\"\r\n,\r\n"));
+
+        // Cancelled: nothing written.
+        f.dialogs.chooseNextSaveFile(std::nullopt);
+        f.action("SaveMetadataasCSV1")->trigger();
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
+    }
+
+    void saveAsWithoutMetadata()
+    {
+        MetadataFixture f;
+        const int row = f.rowOf(u"Canon.jpg"_s);
+        f.select({row});
+        QTemporaryDir out;
+        const QString target = out.filePath(u"clean.jpg"_s);
+        const QByteArray original = ReadWholeFile(f.tree.filePath(u"Canon.jpg"_s));
+
+        f.dialogs.chooseNextSaveFile(target);
+        f.action("SaveAs1")->trigger();
+        QCOMPARE(f.dialogs.saveRequests.last().proposedName, f.tree.filePath(u"Canon.jpg"_s));
+        QCOMPARE(f.dialogs.saveRequests.last().filter, u"Any File (*.*)|*.*"_s);
+        QCOMPARE(f.status(1), target);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(target) && f.status(0).isEmpty(), 30000);
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QVERIFY(!directReport(target).join(u'\n').contains(u"Canon"_s));
+        QVERIFY(directReport(f.tree.filePath(u"Canon.jpg"_s)).join(u'\n').contains(u"Canon"_s));
+        QCOMPARE(ReadWholeFile(f.tree.filePath(u"Canon.jpg"_s)), original);
+
+        // Cancelled: nothing runs and the status bar stays.
+        const QString statusBefore = f.status(1);
+        f.dialogs.chooseNextSaveFile(std::nullopt);
+        f.action("SaveAs1")->trigger();
+        QCOMPARE(f.status(1), statusBefore);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{u"clean.jpg"_s});
+    }
+
+    void saveAsReportsExifToolsError()
+    {
+        MetadataFixture f({u"Text1.txt"_s});
+        f.select({0});
+        QTemporaryDir out;
+        f.dialogs.chooseNextSaveFile(out.filePath(u"copy.txt"_s));
+        f.action("SaveAs1")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.messages.size(), 1, 30000);
+        QCOMPARE(f.dialogs.messages[0].caption, u"ERROR"_s);
+        QVERIFY(f.dialogs.messages[0].text.startsWith(u"Error"_s));
+        QVERIFY(!QFile::exists(out.filePath(u"copy.txt"_s)));
+    }
+
+    void saveAsNothingSelectedBeeps()
+    {
+        MetadataFixture f;
+        const int beeps = f.shell.beeps;
+        f.action("SaveAs1")->trigger();
+        QCOMPARE(f.shell.beeps, beeps + 1);
+        QVERIFY(f.dialogs.saveRequests.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMetadataWindow)
+#include "tst_metadatawindow.moc"
