@@ -24,7 +24,7 @@ for program in "$scan" "$maketree"; do
 done
 command -v hyperfine >/dev/null || { echo "hyperfine is missing (scripts/setup installs it)" >&2; exit 1; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/tagscope-bench-scan.XXXXXX")
+work=$(mktemp -d "${TMPDIR:-/tmp}/scanbench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 echo "== scan: 200,000 files (sizes and dates, filter \"*\", subfolders on)"

@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <ctime>
+
 namespace {
 
 // Floor division, so that times before the epoch fall into the minute that holds them.
@@ -21,17 +24,22 @@ bool isPathBreak(QChar c)
 #endif
 }
 
-// Whether a QDateTime format shows seconds outside its quoted literal parts.
-bool formatShowsSeconds(QStringView format)
+// Whether a QDateTime format holds a field letter outside its quoted literal parts.
+bool formatShows(QStringView format, char16_t field)
 {
     bool quoted = false;
     for (const QChar c : format) {
         if (c == u'\'')
             quoted = !quoted;
-        else if (!quoted && c == u's')
+        else if (!quoted && c == field)
             return true;
     }
     return false;
+}
+
+bool formatShowsSeconds(QStringView format)
+{
+    return formatShows(format, u's');
 }
 
 QLocale withoutGroupSeparator(QLocale locale)
@@ -107,10 +115,41 @@ QString InterruptedText(double seconds, const QLocale& locale)
 }
 
 FileDateTexts::FileDateTexts(const QLocale& locale)
-    : m_locale(locale),
-      m_format(locale.dateFormat(QLocale::ShortFormat) + u' ' + locale.timeFormat(QLocale::ShortFormat)),
-      m_step(formatShowsSeconds(m_format) ? 1 : 60)
-{}
+    : m_locale(locale), m_dateFormat(locale.dateFormat(QLocale::ShortFormat)),
+      m_timeFormat(locale.timeFormat(QLocale::ShortFormat)), m_format(m_dateFormat + u' ' + m_timeFormat),
+      m_step(formatShowsSeconds(m_format) ? 1 : 60), m_byParts(!formatShows(m_format, u't'))
+{
+#ifdef Q_OS_UNIX
+    // Takes up a change of the time zone since the last scan; localtime_r alone does not look again.
+    ::tzset();
+#endif
+}
+
+QString FileDateTexts::format(qint64 secsSinceEpoch)
+{
+#ifdef Q_OS_UNIX
+    // QDateTime's conversion to local time checks the zone files on every call; the C library's does not, and the
+    // texts of the day and of the time of day are each made once.
+    const time_t t = static_cast<time_t>(secsSinceEpoch);
+    tm parts;
+    if (m_byParts && t == secsSinceEpoch && ::localtime_r(&t, &parts)) {
+        const QDate date(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday);
+        const int secondOfDay = parts.tm_hour * 3600 + parts.tm_min * 60 + std::min(parts.tm_sec, 59);
+        auto day = m_dayTexts.find(date.toJulianDay());
+        if (day == m_dayTexts.end())
+            day = m_dayTexts.emplace(date.toJulianDay(), m_locale.toString(date, m_dateFormat)).first;
+        auto time = m_timeTexts.find(secondOfDay);
+        if (time == m_timeTexts.end()) {
+            time = m_timeTexts
+                       .emplace(secondOfDay,
+                                m_locale.toString(QTime::fromMSecsSinceStartOfDay(secondOfDay * 1000), m_timeFormat))
+                       .first;
+        }
+        return day->second + u' ' + time->second;
+    }
+#endif
+    return m_locale.toString(QDateTime::fromSecsSinceEpoch(secsSinceEpoch, Qt::LocalTime), m_format);
+}
 
 const QString& FileDateTexts::text(qint64 secsSinceEpoch)
 {
@@ -121,8 +160,7 @@ const QString& FileDateTexts::text(qint64 secsSinceEpoch)
     if (it == m_texts.end()) {
         // The start of the bucket shows the same minute (or second) as every time in it, since local time differs
         // from UTC by whole minutes.
-        const QDateTime local = QDateTime::fromSecsSinceEpoch(bucket * m_step, Qt::LocalTime);
-        it = m_texts.emplace(bucket, m_locale.toString(local, m_format)).first;
+        it = m_texts.emplace(bucket, format(bucket * m_step)).first;
     }
     m_lastBucket = bucket;
     m_lastText = &it->second;

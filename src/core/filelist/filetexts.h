@@ -66,9 +66,16 @@ public:
     const QString& format() const { return m_format; }
 
 private:
+    QString format(qint64 secsSinceEpoch);
+
     QLocale m_locale;
+    QString m_dateFormat;
+    QString m_timeFormat;
     QString m_format;
     qint64 m_step = 60;
+    bool m_byParts = true; // false when the format shows the zone, which only a whole date and time can give
+    std::unordered_map<qint64, QString> m_dayTexts;
+    std::unordered_map<int, QString> m_timeTexts;
     qint64 m_lastBucket = std::numeric_limits<qint64>::min();
     const QString* m_lastText = nullptr;
     std::unordered_map<qint64, QString> m_texts;

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #ifdef TAGSCOPE_POSIX_WALK
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -134,9 +135,9 @@ namespace {
 
 // Entries are read from a listing this many at a time; the files among them are looked up together.
 constexpr std::size_t kListingChunk = 256;
-// From this many files on, a lookup is shared with the helper thread; below it, handing over costs more than it
-// saves.
-constexpr std::size_t kSharedStatMinimum = 48;
+// From this many files on, the lookups are shared with the helper thread; below it, waking the helper costs more
+// than it saves.
+constexpr std::size_t kSharedStatMinimum = 16;
 
 struct ListedEntry
 {
@@ -178,8 +179,47 @@ struct FileWalker::FileStat
     }
 };
 
-// A second thread that looks up part of a folder's files while the walking thread looks up the rest. Looking up a
-// file is most of a scan's time, and it is the kernel's work, so two threads finish it in about half the time.
+namespace {
+
+// The lookups of one run of files, taken a few at a time by whichever thread is free. Taking several at once keeps
+// the two threads off each other's cache lines.
+struct StatJob
+{
+    static constexpr std::size_t kTake = 8;
+
+    int folderFd;
+    FileWalker::FileStat* files;
+    std::size_t count;
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+
+    void work(int fd)
+    {
+        for (;;) {
+            const std::size_t first = next.fetch_add(kTake, std::memory_order_relaxed);
+            if (first >= count)
+                return;
+            const std::size_t last = std::min(first + kTake, count);
+            for (std::size_t i = first; i < last; ++i)
+                files[i].lookUp(fd);
+            if (done.fetch_add(last - first, std::memory_order_acq_rel) + (last - first) == count)
+                done.notify_all();
+        }
+    }
+
+    void waitUntilDone()
+    {
+        for (std::size_t d = done.load(std::memory_order_acquire); d != count; d = done.load(std::memory_order_acquire))
+            done.wait(d, std::memory_order_acquire);
+    }
+};
+
+} // namespace
+
+// A second thread that looks up files while the walking thread does too. Looking up a file is most of a scan's time,
+// and it is the kernel's work, so two threads finish it in about half the time. The files are shared one at a time
+// rather than split in halves, so a helper that wakes late only takes fewer of them and the walk never waits for it
+// to wake.
 class FileWalker::StatHelper final
 {
 public:
@@ -195,22 +235,23 @@ public:
         m_thread.join();
     }
 
-    void start(int folderFd, FileStat* begin, FileStat* end)
+    // Looks the files up with the helper's help; returns when all are done.
+    void lookUp(int folderFd, std::vector<FileStat>& files)
     {
+        auto job = std::make_shared<StatJob>(folderFd, files.data(), files.size());
         {
             std::lock_guard lock(m_mutex);
-            m_folderFd = folderFd;
-            m_begin = begin;
-            m_end = end;
-            m_busy = true;
+            m_pending = job;
         }
-        m_changed.notify_all();
-    }
-
-    void finish()
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_busy; });
+        m_changed.notify_one();
+        job->work(folderFd);
+        {
+            // Not taken yet: the helper must not start it once this function has returned.
+            std::lock_guard lock(m_mutex);
+            if (m_pending == job)
+                m_pending.reset();
+        }
+        job->waitUntilDone();
     }
 
 private:
@@ -218,28 +259,26 @@ private:
     {
         std::unique_lock lock(m_mutex);
         for (;;) {
-            m_changed.wait(lock, [this] { return m_quit || (m_busy && m_begin); });
+            m_changed.wait(lock, [this] { return m_quit || m_pending; });
             if (m_quit)
                 return;
-            FileStat* const begin = m_begin;
-            FileStat* const end = m_end;
-            const int folderFd = m_folderFd;
-            m_begin = nullptr;
+            // The job object is kept alive by this reference until the helper has let go of it.
+            std::shared_ptr<StatJob> job = std::move(m_pending);
             lock.unlock();
-            for (FileStat* f = begin; f != end; ++f)
-                f->lookUp(folderFd);
+            // A descriptor of its own: two threads sharing one open folder keep taking turns on its reference
+            // count in the kernel.
+            const int fd = ::openat(job->folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            job->work(fd >= 0 ? fd : job->folderFd);
+            if (fd >= 0)
+                ::close(fd);
+            job.reset();
             lock.lock();
-            m_busy = false;
-            m_changed.notify_all();
         }
     }
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    int m_folderFd = -1;
-    FileStat* m_begin = nullptr;
-    FileStat* m_end = nullptr;
-    bool m_busy = false;
+    std::shared_ptr<StatJob> m_pending;
     bool m_quit = false;
     std::thread m_thread;
 };
@@ -254,11 +293,7 @@ void FileWalker::statFiles(int folderFd, std::vector<FileStat>& files)
     }
     if (!m_statHelper)
         m_statHelper = std::make_unique<StatHelper>();
-    const std::size_t half = files.size() / 2;
-    m_statHelper->start(folderFd, files.data() + half, files.data() + files.size());
-    for (std::size_t i = 0; i < half; ++i)
-        files[i].lookUp(folderFd);
-    m_statHelper->finish();
+    m_statHelper->lookUp(folderFd, files);
 }
 
 void FileWalker::walkFolder(int folderFd, const QString& folder)

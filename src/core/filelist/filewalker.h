@@ -52,6 +52,8 @@ public:
     // after the records found before it have been appended.
     void run();
 
+    struct FileStat; // public so that the lookup helpers outside the class can name it
+
 private:
     class ExtensionTexts;
     class StatHelper;
@@ -65,7 +67,6 @@ private:
         unsigned long long device;
         unsigned long long inode;
     };
-    struct FileStat;
     void walkFolder(int folderFd, const QString& folder);
     void enterSubfolder(int parentFd, const char* name, const QString& folder);
     void statFiles(int folderFd, std::vector<FileStat>& files);

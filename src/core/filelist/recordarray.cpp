@@ -1,14 +1,50 @@
 #include "core/filelist/recordarray.h"
 
+#include <QtGlobal>
+
 #include <cassert>
+#include <cstdlib>
+#include <new>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
+
+RecordArray::~RecordArray()
+{
+    clear();
+}
+
+TMyRecord* RecordArray::allocateChunk(bool large)
+{
+#ifdef Q_OS_LINUX
+    void* memory = nullptr;
+    if (::posix_memalign(&memory, kChunkBytes, kChunkBytes) != 0)
+        throw std::bad_alloc();
+    // One large page instead of 512 small ones; not for a list's first chunk, so that a short list stays small.
+    if (large)
+        ::madvise(memory, kChunkBytes, MADV_HUGEPAGE);
+    return static_cast<TMyRecord*>(memory);
+#else
+    Q_UNUSED(large);
+    return static_cast<TMyRecord*>(::operator new(kChunkBytes));
+#endif
+}
+
+void RecordArray::freeChunk(TMyRecord* chunk)
+{
+#ifdef Q_OS_LINUX
+    std::free(chunk);
+#else
+    ::operator delete(chunk);
+#endif
+}
 
 void RecordArray::push_back(TMyRecord&& record)
 {
-    if (m_size == m_chunks.size() * kChunkSize) {
-        m_chunks.emplace_back();
-        m_chunks.back().reserve(kChunkSize);
-    }
-    m_chunks[m_size / kChunkSize].push_back(std::move(record));
+    if (m_size == m_chunks.size() * kChunkSize)
+        m_chunks.push_back(allocateChunk(!m_chunks.empty()));
+    new (&m_chunks[m_size / kChunkSize][m_size % kChunkSize]) TMyRecord(std::move(record));
     ++m_size;
 }
 
@@ -16,14 +52,19 @@ void RecordArray::pop_back()
 {
     assert(m_size > 0);
     --m_size;
-    std::vector<TMyRecord>& last = m_chunks[m_size / kChunkSize];
-    last.pop_back();
-    if (last.empty())
+    (*this)[m_size].~TMyRecord();
+    if (m_size % kChunkSize == 0) {
+        freeChunk(m_chunks.back());
         m_chunks.pop_back();
+    }
 }
 
 void RecordArray::clear()
 {
+    for (std::size_t i = 0; i < m_size; ++i)
+        (*this)[i].~TMyRecord();
+    for (TMyRecord* chunk : m_chunks)
+        freeChunk(chunk);
     m_chunks.clear();
     m_chunks.shrink_to_fit();
     m_size = 0;

@@ -3,14 +3,22 @@
 #include "core/filelist/filerecord.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
-// A growable array of records kept in fixed-size chunks. Growing never moves the records already stored, so a
-// million records never need a second copy of the array the way a doubling vector does when it reallocates.
+// A growable array of records kept in fixed-size chunks of 2 MiB. Growing never moves the records already stored, so
+// a million records never need a second copy of the array the way a doubling vector does when it reallocates; and a
+// chunk can be mapped with one large page instead of hundreds of small ones, which makes filling it much cheaper.
 class RecordArray final
 {
 public:
-    static constexpr std::size_t kChunkSize = 4096;
+    static constexpr std::size_t kChunkBytes = std::size_t(2) << 20;
+    static constexpr std::size_t kChunkSize = kChunkBytes / sizeof(TMyRecord);
+
+    RecordArray() = default;
+    ~RecordArray();
+    RecordArray(const RecordArray&) = delete;
+    RecordArray& operator=(const RecordArray&) = delete;
 
     std::size_t size() const { return m_size; }
     bool empty() const { return m_size == 0; }
@@ -30,6 +38,9 @@ public:
     void permute(std::vector<std::uint32_t>& order);
 
 private:
-    std::vector<std::vector<TMyRecord>> m_chunks;
+    static TMyRecord* allocateChunk(bool large);
+    static void freeChunk(TMyRecord* chunk);
+
+    std::vector<TMyRecord*> m_chunks;
     std::size_t m_size = 0;
 };

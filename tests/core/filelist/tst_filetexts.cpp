@@ -34,6 +34,9 @@ private slots:
     void dateTextsShareAMinute();
     void dateKeysAreChronological();
     void dateOfAFile();
+    void dateTextsAsQtMakesThem_data();
+    void dateTextsAsQtMakesThem();
+    void cleanupTestCase();
 };
 
 void TestFileTexts::initTestCase()
@@ -220,6 +223,44 @@ void TestFileTexts::dateOfAFile()
     file.close();
     QCOMPARE(FileDateText(path, kUs), QStringLiteral("3/9/26 2:05 PM"));
     QCOMPARE(FileDateText(dir.filePath(QStringLiteral("gone.txt")), kUs), QString());
+}
+
+void TestFileTexts::dateTextsAsQtMakesThem_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QLocale>("locale");
+
+    // POSIX zone rules, so that no zone database is needed.
+    QTest::newRow("UTC, US") << QByteArray("UTC0") << kUs;
+    QTest::newRow("Central Europe with summer time, German") << QByteArray("CET-1CEST,M3.5.0,M10.5.0/3") << kGerman;
+    QTest::newRow("US Eastern with summer time, US") << QByteArray("EST5EDT,M3.2.0,M11.1.0") << kUs;
+    QTest::newRow("half-hour offset, Hindi") << QByteArray("IST-5:30") << QLocale(QLocale::Hindi, QLocale::India);
+    QTest::newRow("half-hour summer shift, Japanese")
+        << QByteArray("LHST-10:30LHDT-11,M10.1.0,M4.1.0") << QLocale(QLocale::Japanese, QLocale::Japan);
+}
+
+void TestFileTexts::dateTextsAsQtMakesThem()
+{
+    // The texts are made from cached day and time-of-day parts; they must equal Qt's own text of the whole local
+    // date and time, across summer-time changes in both directions.
+    QFETCH(QByteArray, zone);
+    QFETCH(QLocale, locale);
+    qputenv("TZ", zone);
+    tzset();
+    FileDateTexts texts(locale);
+    for (qint64 t = 1735689600; t < 1735689600 + 2 * 366 * 86400; t += 7 * 3600 + 13 * 60 + 7) {
+        for (const qint64 near : {t, t + 1800}) {
+            const QString expected =
+                locale.toString(QDateTime::fromSecsSinceEpoch(near, Qt::LocalTime), texts.format());
+            QCOMPARE(texts.text(near), expected);
+        }
+    }
+}
+
+void TestFileTexts::cleanupTestCase()
+{
+    qputenv("TZ", "UTC");
+    tzset();
 }
 
 QTEST_GUILESS_MAIN(TestFileTexts)
