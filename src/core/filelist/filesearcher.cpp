@@ -22,9 +22,7 @@ QString messageOf(const std::exception_ptr& error)
 
 TFileSearcher::TFileSearcher(FileRecords& records, ScanSettings settings, QElapsedTimer stopwatch, QObject* parent)
     : QThread(parent), m_records(records), m_settings(std::move(settings)), m_stopwatch(stopwatch)
-{
-    connect(this, &QThread::finished, this, &TFileSearcher::onThreadFinished);
-}
+{}
 
 TFileSearcher::~TFileSearcher()
 {
@@ -64,11 +62,18 @@ void TFileSearcher::run()
     } catch (...) {
         error = std::current_exception();
     }
-    {
-        std::lock_guard lock(m_handOffMutex);
-        m_error = error;
-        m_workerDone = true;
+    if (error) {
+        {
+            std::lock_guard lock(m_handOffMutex);
+            m_error = error;
+        }
+        const QString text = messageOf(error);
+        handOff([this, text] { emit scanFailed(text); });
     }
+    // Notified under the lock: once a waiter sees m_workerDone, this thread no longer touches the condition variable,
+    // so the searcher may be destroyed.
+    std::lock_guard lock(m_handOffMutex);
+    m_workerDone = true;
     m_handOffChanged.notify_all();
 }
 
@@ -103,10 +108,8 @@ void TFileSearcher::runHandOff()
         TFileSearcher* searcher;
         ~Release()
         {
-            {
-                std::lock_guard lock(searcher->m_handOffMutex);
-                searcher->m_handOffDone = true;
-            }
+            std::lock_guard lock(searcher->m_handOffMutex);
+            searcher->m_handOffDone = true;
             searcher->m_handOffChanged.notify_all();
         }
     } release{this};
@@ -117,10 +120,8 @@ void TFileSearcher::runHandOff()
 void TFileSearcher::stopAndWait()
 {
     requestStop();
-    if (!isRunning()) {
-        wait();
-        return;
-    }
+    if (!isRunning() && !isFinished())
+        return; // never started
     std::unique_lock lock(m_handOffMutex);
     for (;;) {
         m_handOffChanged.wait(lock, [this] { return m_handOff != nullptr || m_workerDone; });
@@ -132,10 +133,4 @@ void TFileSearcher::stopAndWait()
     }
     lock.unlock();
     wait();
-}
-
-void TFileSearcher::onThreadFinished()
-{
-    if (const std::exception_ptr e = error())
-        emit scanFailed(messageOf(e));
 }

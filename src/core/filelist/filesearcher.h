@@ -14,10 +14,10 @@
 
 class FileRecords;
 
-// The scan thread: walks the folder of its settings into the file list. It hands two kinds of report to the
-// user-interface thread and waits until each has been handled there: the interruption report of every folder level
-// that stops (interruptionReported) and the end of the walk (scanFinished). An error ends the walk without
-// scanFinished; scanFailed reports it once the thread has ended. All signals are emitted on the thread the searcher
+// The scan thread: walks the folder of its settings into the file list. It hands its reports to the user-interface
+// thread and waits until each has been handled there: the interruption report of every folder level that stops
+// (interruptionReported), then either the end of the walk (scanFinished) or, when an error ended it, the error
+// (scanFailed). The thread ends right after its last report. All signals are emitted on the thread the searcher
 // object lives in, which must be the user-interface thread.
 class TFileSearcher final : public QThread
 {
@@ -38,7 +38,7 @@ public:
     // still emitted, so call it while their receivers are alive.
     void stopAndWait();
 
-    // The error that ended the walk, if any; set when the thread has ended.
+    // The error that ended the walk, if any; set before scanFailed is emitted.
     std::exception_ptr error() const;
 
 signals:
@@ -48,7 +48,8 @@ signals:
     // for the status bar; when a stop interrupted it, stopRequested is true, statusText is empty and the interruption
     // reports stay. A stop requested after the last folder was done counts as no stop.
     void scanFinished(bool stopRequested, const QString& statusText);
-    // The thread has ended because of an error; errorText is the error's message.
+    // An error ended the walk (no scanFinished follows); errorText is the error's message. The records found before
+    // it stay in the list.
     void scanFailed(const QString& errorText);
 
 protected:
@@ -59,7 +60,6 @@ private:
     void handOff(std::function<void()> work);
     // Runs a handed-over piece of work, if one is waiting; user-interface thread only.
     void runHandOff();
-    void onThreadFinished();
     double elapsedSeconds() const;
 
     FileRecords& m_records;
