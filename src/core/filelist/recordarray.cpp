@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cassert>
 #include <cstdlib>
 #include <new>
@@ -42,32 +43,27 @@ void RecordArray::freeChunk(TMyRecord* chunk)
 
 void RecordArray::push_back(TMyRecord&& record)
 {
-    if (m_size == m_chunks.size() * kChunkSize)
+    if (m_used == m_chunks.size() * kChunkSize)
         m_chunks.push_back(allocateChunk(!m_chunks.empty()));
-    new (&m_chunks[m_size / kChunkSize][m_size % kChunkSize]) TMyRecord(std::move(record));
-    ++m_size;
-}
-
-void RecordArray::pop_back()
-{
-    assert(m_size > 0);
-    --m_size;
-    (*this)[m_size].~TMyRecord();
-    if (m_size % kChunkSize == 0) {
-        freeChunk(m_chunks.back());
-        m_chunks.pop_back();
-    }
+    TMyRecord* place = &m_chunks[m_used / kChunkSize][m_used % kChunkSize];
+    if (m_order.size() == m_order.capacity())
+        m_order.reserve(m_order.size() + std::max<std::size_t>(kChunkSize, m_order.size() / 4));
+    new (place) TMyRecord(std::move(record));
+    ++m_used;
+    m_order.push_back(place);
 }
 
 void RecordArray::clear()
 {
-    for (std::size_t i = 0; i < m_size; ++i)
-        (*this)[i].~TMyRecord();
+    for (TMyRecord* record : m_order)
+        record->~TMyRecord();
     for (TMyRecord* chunk : m_chunks)
         freeChunk(chunk);
     m_chunks.clear();
     m_chunks.shrink_to_fit();
-    m_size = 0;
+    m_order.clear();
+    m_order.shrink_to_fit();
+    m_used = 0;
 }
 
 void RecordArray::removeSorted(const std::vector<std::size_t>& indices)
@@ -76,35 +72,22 @@ void RecordArray::removeSorted(const std::vector<std::size_t>& indices)
         return;
     std::size_t write = indices.front();
     std::size_t next = 0;
-    for (std::size_t read = write; read < m_size; ++read) {
+    for (std::size_t read = write; read < m_order.size(); ++read) {
         if (next < indices.size() && indices[next] == read) {
+            m_order[read]->~TMyRecord();
             ++next;
             continue;
         }
-        (*this)[write++] = std::move((*this)[read]);
+        m_order[write++] = m_order[read];
     }
-    while (m_size > write)
-        pop_back();
+    m_order.resize(write);
 }
 
-void RecordArray::permute(std::vector<std::uint32_t>& order)
+void RecordArray::permute(const std::vector<std::uint32_t>& order)
 {
-    assert(order.size() == m_size);
-    // Follows each cycle of the permutation once, marking a place as done by pointing it at itself.
-    for (std::size_t start = 0; start < m_size; ++start) {
-        if (order[start] == start)
-            continue;
-        TMyRecord held = std::move((*this)[start]);
-        std::size_t place = start;
-        for (;;) {
-            const std::size_t from = order[place];
-            order[place] = static_cast<std::uint32_t>(place);
-            if (from == start) {
-                (*this)[place] = std::move(held);
-                break;
-            }
-            (*this)[place] = std::move((*this)[from]);
-            place = from;
-        }
-    }
+    assert(order.size() == m_order.size());
+    std::vector<TMyRecord*> reordered(m_order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        reordered[i] = m_order[order[i]];
+    m_order.swap(reordered);
 }
