@@ -191,7 +191,8 @@ struct StatJob
     FileWalker::FileStat* files;
     std::size_t count;
     std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> done{0};
+    // An int, which waiting and notifying use directly as a futex word; a run holds at most one listing chunk.
+    std::atomic<int> done{0};
 
     void work(int fd)
     {
@@ -202,14 +203,16 @@ struct StatJob
             const std::size_t last = std::min(first + kTake, count);
             for (std::size_t i = first; i < last; ++i)
                 files[i].lookUp(fd);
-            if (done.fetch_add(last - first, std::memory_order_acq_rel) + (last - first) == count)
+            const int taken = static_cast<int>(last - first);
+            if (done.fetch_add(taken, std::memory_order_acq_rel) + taken == static_cast<int>(count))
                 done.notify_all();
         }
     }
 
     void waitUntilDone()
     {
-        for (std::size_t d = done.load(std::memory_order_acquire); d != count; d = done.load(std::memory_order_acquire))
+        for (int d = done.load(std::memory_order_acquire); d != static_cast<int>(count);
+             d = done.load(std::memory_order_acquire))
             done.wait(d, std::memory_order_acquire);
     }
 };
