@@ -69,8 +69,10 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    QTemporaryDir temp;
-    QTemporaryDir work;
+    // Not named after the program: a starting Tagscope removes lock-less "tagscope-*" folders from the temporary
+    // folder.
+    QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/metadata-bench-temp-XXXXXX"));
+    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/metadata-bench-work-XXXXXX"));
     if (!temp.isValid() || !work.isValid()) {
         std::fprintf(stderr, "cannot create a temporary folder\n");
         return 1;
