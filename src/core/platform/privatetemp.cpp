@@ -39,10 +39,25 @@ QByteArray randomSuffix()
     return suffix;
 }
 
-// Whether the folder name under baseFd belongs to a copy that no longer runs, judged by its lock file. A published
-// folder without a lock file is debris (another copy was removing it); a pending one may be a copy that is starting.
+// Whether name is one this program gives its folders: the prefix and exactly eight letters or digits. Other
+// programs' folders that merely begin alike (a QTemporaryDir of a program called "tagscope-..." say) never match.
+bool isOwnFolderName(const QByteArray& name, const char* prefix)
+{
+    const QByteArrayView view(name);
+    const qsizetype prefixLength = qsizetype(qstrlen(prefix));
+    if (!view.startsWith(prefix) || view.size() != prefixLength + 8)
+        return false;
+    for (const char c : view.sliced(prefixLength)) {
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// Whether the folder name under baseFd belongs to a copy that no longer runs: its lock file exists and is free. A
+// folder without a lock file is left alone: it may be a copy that is starting, or nothing of this program's.
 // On true, lockFd keeps the lock so that nobody adopts the folder while it is removed.
-bool isAbandoned(int baseFd, const QByteArray& name, bool published, Fd& lockFd)
+bool isAbandoned(int baseFd, const QByteArray& name, Fd& lockFd)
 {
     struct stat st;
     if (::fstatat(baseFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
@@ -55,7 +70,7 @@ bool isAbandoned(int baseFd, const QByteArray& name, bool published, Fd& lockFd)
     lockFd =
         Fd(::openat(folder.get(), PrivateTempFolder::LockFileName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!lockFd.isValid())
-        return published && errno == ENOENT;
+        return false;
     return ::flock(lockFd.get(), LOCK_EX | LOCK_NB) == 0;
 }
 
@@ -65,11 +80,10 @@ void removeAbandonedFolders(int baseFd, const QString& base)
     if (!posixfs::entryNames(baseFd, names))
         return;
     for (const QByteArray& name : names) {
-        const bool published = name.startsWith(FolderPrefix);
-        if (!published && !name.startsWith(PendingPrefix))
+        if (!isOwnFolderName(name, FolderPrefix) && !isOwnFolderName(name, PendingPrefix))
             continue;
         Fd lock;
-        if (!isAbandoned(baseFd, name, published, lock))
+        if (!isAbandoned(baseFd, name, lock))
             continue;
         try {
             DeleteFolderTree(base + u'/' + QFile::decodeName(name));

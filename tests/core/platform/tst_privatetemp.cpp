@@ -143,19 +143,23 @@ void TestPrivateTemp::foldersOfEndedCopiesAreRemoved_data()
     const QString folder = QStringLiteral("folder");
     const QString free = QStringLiteral("free");
     const QString none = QStringLiteral("none");
-    QTest::newRow("ended copy") << QStringLiteral("tagscope-ended") << free << folder << true;
-    QTest::newRow("debris without a lock file") << QStringLiteral("tagscope-debris") << none << folder << true;
-    QTest::newRow("copy that died while starting") << QStringLiteral(".tagscope-died") << free << folder << true;
-    QTest::newRow("copy that is starting") << QStringLiteral(".tagscope-starting") << none << folder << false;
+    QTest::newRow("ended copy") << QStringLiteral("tagscope-Ended123") << free << folder << true;
+    QTest::newRow("without a lock file") << QStringLiteral("tagscope-NoLock12") << none << folder << false;
+    QTest::newRow("copy that died while starting") << QStringLiteral(".tagscope-Died1234") << free << folder << true;
+    QTest::newRow("copy that is starting") << QStringLiteral(".tagscope-Start123") << none << folder << false;
     QTest::newRow("running copy, lock held by another process")
-        << QStringLiteral("tagscope-running") << QStringLiteral("process") << folder << false;
+        << QStringLiteral("tagscope-Running1") << QStringLiteral("process") << folder << false;
     QTest::newRow("running copy, lock held by another open file")
-        << QStringLiteral("tagscope-running") << QStringLiteral("here") << folder << false;
+        << QStringLiteral("tagscope-Running1") << QStringLiteral("here") << folder << false;
     QTest::newRow("a name of another program") << QStringLiteral("other-tagscope-x") << free << folder << false;
+    QTest::newRow("a temporary folder of a program named alike")
+        << QStringLiteral("tagscope-bench-uistall-AbCdEf") << free << folder << false;
+    QTest::newRow("a longer suffix") << QStringLiteral("tagscope-Ended1234") << free << folder << false;
+    QTest::newRow("not letters or digits") << QStringLiteral("tagscope-Ended-12") << free << folder << false;
     QTest::newRow("a link to a folder elsewhere")
-        << QStringLiteral("tagscope-link") << free << QStringLiteral("link") << false;
+        << QStringLiteral("tagscope-LinkTo12") << free << QStringLiteral("link") << false;
     QTest::newRow("another user's folder")
-        << QStringLiteral("tagscope-foreign") << free << QStringLiteral("foreign") << false;
+        << QStringLiteral("tagscope-Foreign1") << free << QStringLiteral("foreign") << false;
 }
 
 void TestPrivateTemp::foldersOfEndedCopiesAreRemoved()
