@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -204,6 +205,43 @@ private Q_SLOTS:
         f.action("SaveAs1")->trigger();
         QCOMPARE(f.status(1), statusBefore);
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{u"clean.jpg"_s});
+    }
+
+    void saveAsReplacesAConfirmedFile()
+    {
+        MetadataFixture f;
+        f.select({f.rowOf(u"Nikon.jpg"_s)});
+        QTemporaryDir out;
+        const QString target = out.filePath(u"existing.jpg"_s);
+        QVERIFY(WriteWholeFile(target, "the old file"));
+        f.dialogs.chooseNextSaveFile(target); // the dialog asked, and the user agreed to replace it
+        f.action("SaveAs1")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(ReadWholeFile(target) != "the old file" && f.status(0).isEmpty(), 30000);
+        QVERIFY(ReadWholeFile(target).startsWith("\xFF\xD8")); // a JPEG now
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"existing.jpg"_s});
+    }
+
+    void deploysThePackageAndRemovesItAtExit()
+    {
+        AppFormFixture f;
+        QVERIFY(QDir().mkpath(f.program.filePath(u"exiftool"_s)));
+        for (const QString& name : {u"exiftool"_s, u"exiftool_files.zip"_s})
+            QVERIFY(QFile::copy(QStringLiteral(TAGSCOPE_BUILD_DIR "/exiftool/") + name,
+                                f.program.filePath(u"exiftool/"_s + name)));
+        QFile::setPermissions(f.program.filePath(u"exiftool/exiftool"_s),
+                              QFile::permissions(QStringLiteral(TAGSCOPE_BUILD_DIR "/exiftool/exiftool")));
+        f.start();
+        QCOMPARE(f.status(0), u"Ready"_s);
+        const QString folder = f.form->exifToolFolder();
+        QVERIFY(folder.endsWith(u"/brindlescope/"_s));
+        QVERIFY(QFileInfo(folder + u"exiftool"_s).isExecutable());
+        QVERIFY(QFileInfo(folder + u"exiftool_files"_s).isDir());
+        // The staging folder is the package folder here: it keeps exactly what ships.
+        QCOMPARE(QDir(f.program.filePath(u"exiftool"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{u"exiftool"_s, u"exiftool_files.zip"_s}));
+        f.form->close();
+        QVERIFY(!QFileInfo::exists(folder));
     }
 
     void saveAsReportsExifToolsError()
