@@ -10,11 +10,13 @@
 
 // The file list: the records of the last scan, in the order the list shows them, guarded by one lock. The scan
 // thread appends while the user-interface thread reads, sorts, renames and removes; every access takes the lock.
-// std::mutex rather than QMutex, so that ThreadSanitizer sees the synchronisation.
+// std::mutex rather than QMutex, so that ThreadSanitizer sees the synchronisation. While a FileListModel shows the
+// list, remove, rename, sort and clear through the model, which also tells the view.
 class FileRecords final
 {
 public:
-    // Read access to the whole list while the lock is held; keep it short-lived.
+    // Read access to the whole list while the lock is held; keep it short-lived, and call nothing else of the list
+    // (or of the list model) while holding it: the lock is not recursive.
     class Reader final
     {
     public:
