@@ -125,7 +125,7 @@ FileDateTexts::FileDateTexts(const QLocale& locale)
 #endif
 }
 
-QString FileDateTexts::format(qint64 secsSinceEpoch)
+QString FileDateTexts::makeText(qint64 secsSinceEpoch)
 {
 #ifdef Q_OS_UNIX
     // QDateTime's conversion to local time checks the zone files on every call; the C library's does not, and the
@@ -160,7 +160,7 @@ const QString& FileDateTexts::text(qint64 secsSinceEpoch)
     if (it == m_texts.end()) {
         // The start of the bucket shows the same minute (or second) as every time in it, since local time differs
         // from UTC by whole minutes.
-        it = m_texts.emplace(bucket, format(bucket * m_step)).first;
+        it = m_texts.emplace(bucket, makeText(bucket * m_step)).first;
     }
     m_lastBucket = bucket;
     m_lastText = &it->second;

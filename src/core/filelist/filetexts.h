@@ -66,7 +66,7 @@ public:
     const QString& format() const { return m_format; }
 
 private:
-    QString format(qint64 secsSinceEpoch);
+    QString makeText(qint64 secsSinceEpoch);
 
     QLocale m_locale;
     QString m_dateFormat;
