@@ -1,3 +1,4 @@
+#include "support/testfiles.h"
 #include "zipfixture.h"
 
 #include "core/app/errors.h"
@@ -14,22 +15,6 @@ namespace {
 
 const QString PackageSource = QStringLiteral(TAGSCOPE_BUILD_DIR "/exiftool");
 
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 // What a program prints for -ver; empty when it does not run.
 QByteArray versionOf(const QString& program)
@@ -118,7 +103,7 @@ void TestDeployment::verifyDeployed(const ExifToolDeployment& result)
     QVERIFY(result.ready());
     QCOMPARE(result.statusText(), StatusReady);
     QCOMPARE(m_chosen, QStringList{expected});
-    QCOMPARE(entries(expected), QStringList({QStringLiteral("exiftool"), QStringLiteral("exiftool_files")}));
+    QCOMPARE(FolderEntries(expected), QStringList({QStringLiteral("exiftool"), QStringLiteral("exiftool_files")}));
     QVERIFY(QFileInfo::exists(expected + QStringLiteral("exiftool_files/lib/Image/ExifTool.pm")));
     const QString program = ExifToolProgram(result.exifToolFolder);
     QCOMPARE(program, expected + QStringLiteral("exiftool"));
@@ -132,15 +117,15 @@ void TestDeployment::firstStart()
 
     verifyDeployed(result);
     QCOMPARE(m_busy, QList<bool>({true, false}));
-    QCOMPARE(entries(StagingFolder(m_folders.dataFolder)), PackageFiles);
-    QCOMPARE(entries(PackageFolder(m_folders.programFolder)), PackageFiles);
+    QCOMPARE(FolderEntries(StagingFolder(m_folders.dataFolder)), PackageFiles);
+    QCOMPARE(FolderEntries(PackageFolder(m_folders.programFolder)), PackageFiles);
 }
 
 void TestDeployment::secondStartRebuilds()
 {
     const ExifToolDeployment first = deploy();
     QVERIFY(first.complete);
-    QVERIFY(writeFile(first.exifToolFolder + QStringLiteral("exiftool_files/from-the-first-run"), "x"));
+    QVERIFY(WriteWholeFile(first.exifToolFolder + QStringLiteral("exiftool_files/from-the-first-run"), "x"));
     m_busy.clear();
     m_chosen.clear();
 
@@ -150,7 +135,7 @@ void TestDeployment::secondStartRebuilds()
     // The archive is unpacked again, since the first start moved the unpacked folder away.
     QCOMPARE(m_busy, QList<bool>({true, false}));
     QVERIFY(!QFileInfo::exists(second.exifToolFolder + QStringLiteral("exiftool_files/from-the-first-run")));
-    QCOMPARE(entries(StagingFolder(m_folders.dataFolder)), PackageFiles);
+    QCOMPARE(FolderEntries(StagingFolder(m_folders.dataFolder)), PackageFiles);
 }
 
 void TestDeployment::dataFolderIsProgramFolder()
@@ -160,9 +145,9 @@ void TestDeployment::dataFolderIsProgramFolder()
     const ExifToolDeployment result = deploy();
 
     verifyDeployed(result);
-    QCOMPARE(entries(PackageFolder(m_folders.programFolder)), PackageFiles);
-    QCOMPARE(readFile(PackageFolder(m_folders.programFolder) + QStringLiteral("exiftool_files.zip")),
-             readFile(PackageSource + QStringLiteral("/exiftool_files.zip")));
+    QCOMPARE(FolderEntries(PackageFolder(m_folders.programFolder)), PackageFiles);
+    QCOMPARE(ReadWholeFile(PackageFolder(m_folders.programFolder) + QStringLiteral("exiftool_files.zip")),
+             ReadWholeFile(PackageSource + QStringLiteral("/exiftool_files.zip")));
 }
 
 void TestDeployment::staleExifToolFolderIsReplaced()
@@ -171,13 +156,13 @@ void TestDeployment::staleExifToolFolderIsReplaced()
     const QString outside = m_root->filePath(QStringLiteral("outside"));
     QVERIFY(QDir().mkpath(stale + QStringLiteral("exiftool_files/old/deeper")));
     QVERIFY(QDir().mkpath(outside));
-    QVERIFY(writeFile(stale + QStringLiteral("extra.txt"), "left over"));
-    QVERIFY(writeFile(stale + QStringLiteral("exiftool_files/old/deeper/file"), "left over"));
-    QVERIFY(writeFile(outside + QStringLiteral("/keep.txt"), "not part of the ExifTool folder"));
+    QVERIFY(WriteWholeFile(stale + QStringLiteral("extra.txt"), "left over"));
+    QVERIFY(WriteWholeFile(stale + QStringLiteral("exiftool_files/old/deeper/file"), "left over"));
+    QVERIFY(WriteWholeFile(outside + QStringLiteral("/keep.txt"), "not part of the ExifTool folder"));
     QVERIFY(QFile::link(outside, stale + QStringLiteral("link-out")));
 
     verifyDeployed(deploy());
-    QCOMPARE(readFile(outside + QStringLiteral("/keep.txt")), QByteArray("not part of the ExifTool folder"));
+    QCOMPARE(ReadWholeFile(outside + QStringLiteral("/keep.txt")), QByteArray("not part of the ExifTool folder"));
 }
 
 void TestDeployment::incompletePackage_data()
@@ -210,7 +195,7 @@ void TestDeployment::incompletePackage()
     QVERIFY(QDir().mkpath(bin));
     const QString pathExifTool = bin + QStringLiteral("/exiftool");
     if (exiftoolOnPath) {
-        QVERIFY(writeFile(pathExifTool, "#!/bin/sh\n"));
+        QVERIFY(WriteWholeFile(pathExifTool, "#!/bin/sh\n"));
         QVERIFY(QFile::setPermissions(pathExifTool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
@@ -222,7 +207,7 @@ void TestDeployment::incompletePackage()
     QCOMPARE(result.statusText(), ready ? StatusReady : StatusInitializationFailed);
     QCOMPARE(m_chosen, QStringList());
     QCOMPARE(m_busy, QList<bool>({true, false}));
-    QCOMPARE(entries(m_folders.tempFolder), QStringList());
+    QCOMPARE(FolderEntries(m_folders.tempFolder), QStringList());
     QCOMPARE(ExifToolProgram(result.exifToolFolder, {bin}), exiftoolOnPath ? pathExifTool : QString());
     RemoveExifToolFolder(result.exifToolFolder);
     QVERIFY(QFileInfo::exists(m_folders.tempFolder));
@@ -243,17 +228,17 @@ void TestDeployment::badArchive()
 
     const QString archive = PackageFolder(m_folders.programFolder) + QStringLiteral("exiftool_files.zip");
     if (kind == u"truncated") {
-        QByteArray bytes = readFile(archive);
-        QVERIFY(writeFile(archive, bytes.left(bytes.size() / 2)));
+        QByteArray bytes = ReadWholeFile(archive);
+        QVERIFY(WriteWholeFile(archive, bytes.left(bytes.size() / 2)));
     } else if (kind == u"damaged member") {
         const QByteArray payload = QByteArray("PAYLOAD-").repeated(64);
         QVERIFY(WriteZipFixture(archive, {{"exiftool_files/exiftool.pl", "print 1;\n"},
                                           {"exiftool_files/lib/Broken.pm", payload, ZipFixtureMember::File, false}}));
-        QByteArray bytes = readFile(archive);
+        QByteArray bytes = ReadWholeFile(archive);
         const qsizetype at = bytes.indexOf(payload);
         QVERIFY(at > 0);
         bytes[at + 100] = 'X';
-        QVERIFY(writeFile(archive, bytes));
+        QVERIFY(WriteWholeFile(archive, bytes));
     } else {
         QVERIFY(WriteZipFixture(archive, {{"exiftool_files/exiftool.pl", "print 1;\n"},
                                           {"../../escaped.txt", "outside the staging folder"}}));
@@ -271,8 +256,8 @@ void TestDeployment::badArchive()
     QCOMPARE(m_busy, QList<bool>({true, false}));
     QCOMPARE(m_chosen, QStringList());
     // Nothing half unpacked stays to pass for complete at the next start, and nothing went anywhere else.
-    QCOMPARE(entries(staging), PackageFiles);
-    QCOMPARE(entries(m_folders.tempFolder), QStringList());
+    QCOMPARE(FolderEntries(staging), PackageFiles);
+    QCOMPARE(FolderEntries(m_folders.tempFolder), QStringList());
     QVERIFY(!QFileInfo::exists(m_root->filePath(QStringLiteral("escaped.txt"))));
 }
 

@@ -1,3 +1,4 @@
+#include "support/testfiles.h"
 #include "zipfixture.h"
 
 #include "core/app/errors.h"
@@ -10,23 +11,6 @@
 #include <QTest>
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 // Runs the extraction and returns the error's text; empty when it succeeded.
 QString extractError(const QString& archive, const QString& folder)
@@ -85,19 +69,19 @@ void TestZipExtract::extractsMembers()
                                            {"tool.pl", "#!/usr/bin/perl\n", ZipFixtureMember::File, true, 0755},
                                            {"./dot/./x.txt", "x"},
                                        }));
-    QVERIFY(writeFile(m_target + QStringLiteral("/stored.txt"), "an older, longer file of the same name"));
+    QVERIFY(WriteWholeFile(m_target + QStringLiteral("/stored.txt"), "an older, longer file of the same name"));
 
     ExtractZipArchive(m_archive, m_target);
 
-    QCOMPARE(readFile(m_target + QStringLiteral("/stored.txt")), QByteArray("stored bytes"));
-    QCOMPARE(readFile(m_target + QStringLiteral("/deflated.txt")), big);
-    QCOMPARE(readFile(m_target + QStringLiteral("/a/b/nested.txt")), QByteArray("no folder entries before me"));
+    QCOMPARE(ReadWholeFile(m_target + QStringLiteral("/stored.txt")), QByteArray("stored bytes"));
+    QCOMPARE(ReadWholeFile(m_target + QStringLiteral("/deflated.txt")), big);
+    QCOMPARE(ReadWholeFile(m_target + QStringLiteral("/a/b/nested.txt")), QByteArray("no folder entries before me"));
     QVERIFY(QFileInfo(m_target + QStringLiteral("/empty")).isDir());
     QVERIFY(QFileInfo(m_target + QStringLiteral("/tool.pl")).isExecutable());
     QVERIFY(!QFileInfo(m_target + QStringLiteral("/stored.txt")).isExecutable());
-    QCOMPARE(readFile(m_target + QStringLiteral("/dot/x.txt")), QByteArray("x"));
+    QCOMPARE(ReadWholeFile(m_target + QStringLiteral("/dot/x.txt")), QByteArray("x"));
     // No temporary file is left beside the members.
-    QCOMPARE(entries(m_target),
+    QCOMPARE(FolderEntries(m_target),
              QStringList({QStringLiteral("a"), QStringLiteral("deflated.txt"), QStringLiteral("dot"),
                           QStringLiteral("empty"), QStringLiteral("stored.txt"), QStringLiteral("tool.pl")}));
 }
@@ -133,9 +117,9 @@ void TestZipExtract::refusesHostileArchive()
     const QString error = extractError(m_archive, m_target);
     QVERIFY2(error.contains(m_archive), qPrintable(error));
     QVERIFY2(error.contains(QString::fromUtf8(name)), qPrintable(error));
-    QCOMPARE(entries(m_target), QStringList());
-    QCOMPARE(entries(m_outside), QStringList());
-    QCOMPARE(entries(m_root->path()),
+    QCOMPARE(FolderEntries(m_target), QStringList());
+    QCOMPARE(FolderEntries(m_outside), QStringList());
+    QCOMPARE(FolderEntries(m_root->path()),
              QStringList({QStringLiteral("archive.zip"), QStringLiteral("outside"), QStringLiteral("target")}));
 }
 
@@ -146,23 +130,23 @@ void TestZipExtract::refusesMemberUnderLinkedFolder()
 
     const QString error = extractError(m_archive, m_target);
     QVERIFY2(error.contains(m_archive) && error.contains(QStringLiteral("sub/evil.txt")), qPrintable(error));
-    QCOMPARE(entries(m_outside), QStringList());
+    QCOMPARE(FolderEntries(m_outside), QStringList());
     QVERIFY(QFileInfo(m_target + QStringLiteral("/sub")).isSymLink());
 }
 
 void TestZipExtract::replacesLinkedFileWithoutWritingThrough()
 {
     const QString outsideFile = m_outside + QStringLiteral("/victim.txt");
-    QVERIFY(writeFile(outsideFile, "must stay"));
+    QVERIFY(WriteWholeFile(outsideFile, "must stay"));
     QVERIFY(QFile::link(outsideFile, m_target + QStringLiteral("/member.txt")));
     QVERIFY(WriteZipFixture(m_archive, {{"member.txt", "from the archive"}}));
 
     ExtractZipArchive(m_archive, m_target);
 
-    QCOMPARE(readFile(outsideFile), QByteArray("must stay"));
+    QCOMPARE(ReadWholeFile(outsideFile), QByteArray("must stay"));
     const QFileInfo member(m_target + QStringLiteral("/member.txt"));
     QVERIFY(!member.isSymLink());
-    QCOMPARE(readFile(member.filePath()), QByteArray("from the archive"));
+    QCOMPARE(ReadWholeFile(member.filePath()), QByteArray("from the archive"));
 }
 
 void TestZipExtract::reportsDamagedArchive_data()
@@ -184,7 +168,7 @@ void TestZipExtract::reportsDamagedArchive()
     const QByteArray payload = QByteArray("PAYLOAD-").repeated(64);
     QVERIFY(WriteZipFixture(m_archive, {{"first.txt", "first", ZipFixtureMember::File, false},
                                         {"payload.txt", payload, ZipFixtureMember::File, false}}));
-    QByteArray bytes = readFile(m_archive);
+    QByteArray bytes = ReadWholeFile(m_archive);
     if (damage == u"truncate") {
         bytes.truncate(bytes.size() / 2);
     } else if (damage == u"flip") {
@@ -198,7 +182,7 @@ void TestZipExtract::reportsDamagedArchive()
     if (damage == u"remove")
         QVERIFY(QFile::remove(m_archive));
     else
-        QVERIFY(writeFile(m_archive, bytes));
+        QVERIFY(WriteWholeFile(m_archive, bytes));
 
     const QString error = extractError(m_archive, m_target);
     QVERIFY2(error.contains(m_archive), qPrintable(error));

@@ -1,3 +1,4 @@
+#include "support/testfiles.h"
 #include "core/app/errors.h"
 #include "core/platform/removetree.h"
 
@@ -6,27 +7,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-} // namespace
 
 class TestRemoveTree : public QObject
 {
@@ -62,11 +42,11 @@ void TestRemoveTree::init()
     QVERIFY(QDir().mkpath(m_tree + QStringLiteral("/sub/deeper")));
     QVERIFY(QDir().mkpath(m_tree + QStringLiteral("/empty")));
     QVERIFY(QDir().mkpath(m_outside));
-    QVERIFY(writeFile(m_tree + QStringLiteral("/a.txt"), "a"));
-    QVERIFY(writeFile(m_tree + QStringLiteral("/.hidden"), "h"));
-    QVERIFY(writeFile(m_tree + QStringLiteral("/sub/deeper/c.txt"), "c"));
+    QVERIFY(WriteWholeFile(m_tree + QStringLiteral("/a.txt"), "a"));
+    QVERIFY(WriteWholeFile(m_tree + QStringLiteral("/.hidden"), "h"));
+    QVERIFY(WriteWholeFile(m_tree + QStringLiteral("/sub/deeper/c.txt"), "c"));
     QVERIFY(QFile::setPermissions(m_tree + QStringLiteral("/a.txt"), QFile::ReadOwner));
-    QVERIFY(writeFile(m_outside + QStringLiteral("/keep.txt"), "keep"));
+    QVERIFY(WriteWholeFile(m_outside + QStringLiteral("/keep.txt"), "keep"));
 }
 
 void TestRemoveTree::deletesEverything()
@@ -76,7 +56,7 @@ void TestRemoveTree::deletesEverything()
     DeleteFolderTree(m_tree + u'/');
 
     QVERIFY(!QFileInfo::exists(m_tree));
-    QCOMPARE(entries(m_root->path()), QStringList{QStringLiteral("outside")});
+    QCOMPARE(FolderEntries(m_root->path()), QStringList{QStringLiteral("outside")});
 }
 
 void TestRemoveTree::neverFollowsLinks_data()
@@ -103,8 +83,8 @@ void TestRemoveTree::neverFollowsLinks()
 
     QVERIFY(!QFileInfo(linkPath).isSymLink());
     QVERIFY(!QFileInfo::exists(m_root->filePath(deleted)));
-    QCOMPARE(entries(m_outside), QStringList{QStringLiteral("keep.txt")});
-    QCOMPARE(readFile(m_outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
+    QCOMPARE(FolderEntries(m_outside), QStringList{QStringLiteral("keep.txt")});
+    QCOMPARE(ReadWholeFile(m_outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
 }
 
 void TestRemoveTree::missingFolderIsNoError()
@@ -137,7 +117,7 @@ void TestRemoveTree::reportsWhatStays()
     } catch (const TagscopeError& error) {
         QVERIFY2(error.message().contains(named), qPrintable(error.message()));
     }
-    QCOMPARE(readFile(m_tree + QStringLiteral("/sub/deeper/c.txt")), QByteArray("c"));
+    QCOMPARE(ReadWholeFile(m_tree + QStringLiteral("/sub/deeper/c.txt")), QByteArray("c"));
 }
 
 void TestRemoveTree::copiesFolder()
@@ -153,15 +133,15 @@ void TestRemoveTree::copiesFolder()
     const QString copy = m_root->filePath(QStringLiteral("copy"));
     // A file already there is replaced; one that the source lacks stays.
     QVERIFY(QDir().mkpath(copy + QStringLiteral("/sub/deeper")));
-    QVERIFY(writeFile(copy + QStringLiteral("/sub/deeper/c.txt"), "older and longer"));
-    QVERIFY(writeFile(copy + QStringLiteral("/own.txt"), "own"));
+    QVERIFY(WriteWholeFile(copy + QStringLiteral("/sub/deeper/c.txt"), "older and longer"));
+    QVERIFY(WriteWholeFile(copy + QStringLiteral("/own.txt"), "own"));
 
     CopyFolderTree(m_tree, copy);
 
-    QCOMPARE(entries(copy),
+    QCOMPARE(FolderEntries(copy),
              QStringList({QStringLiteral(".hidden"), QStringLiteral("a.txt"), QStringLiteral("empty"),
                           QStringLiteral("own.txt"), QStringLiteral("relative-link"), QStringLiteral("sub")}));
-    QCOMPARE(readFile(copy + QStringLiteral("/sub/deeper/c.txt")), QByteArray("c"));
+    QCOMPARE(ReadWholeFile(copy + QStringLiteral("/sub/deeper/c.txt")), QByteArray("c"));
     QVERIFY(QFileInfo(copy + QStringLiteral("/sub/deeper/c.txt")).isExecutable());
     const QFileDevice::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     QCOMPARE(QFileInfo(copy + QStringLiteral("/a.txt")).permissions() & owner,
@@ -174,7 +154,7 @@ void TestRemoveTree::copiesFolder()
     QCOMPARE(QFileInfo(copy + QStringLiteral("/relative-link")).symLinkTarget(),
              copy + QStringLiteral("/sub/deeper/c.txt"));
     QCOMPARE(QFileInfo(copy + QStringLiteral("/sub/out")).symLinkTarget(), m_outside);
-    QCOMPARE(entries(m_outside), QStringList{QStringLiteral("keep.txt")});
+    QCOMPARE(FolderEntries(m_outside), QStringList{QStringLiteral("keep.txt")});
 }
 
 void TestRemoveTree::copyRefusesLinkedTarget()
@@ -184,7 +164,7 @@ void TestRemoveTree::copyRefusesLinkedTarget()
     QVERIFY(QFile::link(m_outside, target + QStringLiteral("/sub")));
 
     QVERIFY_THROWS_EXCEPTION(TagscopeError, CopyFolderTree(m_tree, target));
-    QCOMPARE(entries(m_outside), QStringList{QStringLiteral("keep.txt")});
+    QCOMPARE(FolderEntries(m_outside), QStringList{QStringLiteral("keep.txt")});
 }
 
 void TestRemoveTree::copyFileReplaces_data()
@@ -202,19 +182,19 @@ void TestRemoveTree::copyFileReplaces()
 
     const QString target = m_root->filePath(QStringLiteral("target.txt"));
     if (before == u"file")
-        QVERIFY(writeFile(target, "an older and longer file"));
+        QVERIFY(WriteWholeFile(target, "an older and longer file"));
     else if (before == u"link")
         QVERIFY(QFile::link(m_outside + QStringLiteral("/keep.txt"), target));
 
     QVERIFY(CopyFileReplacing(m_tree + QStringLiteral("/sub/deeper/c.txt"), target));
 
     QVERIFY(!QFileInfo(target).isSymLink());
-    QCOMPARE(readFile(target), QByteArray("c"));
-    QCOMPARE(readFile(m_outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
+    QCOMPARE(ReadWholeFile(target), QByteArray("c"));
+    QCOMPARE(ReadWholeFile(m_outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
     // A missing source fails and leaves the target alone.
     QVERIFY(!CopyFileReplacing(m_root->filePath(QStringLiteral("missing")), target));
-    QCOMPARE(readFile(target), QByteArray("c"));
-    QCOMPARE(entries(m_root->path()),
+    QCOMPARE(ReadWholeFile(target), QByteArray("c"));
+    QCOMPARE(FolderEntries(m_root->path()),
              QStringList({QStringLiteral("outside"), QStringLiteral("target.txt"), QStringLiteral("tree")}));
 }
 

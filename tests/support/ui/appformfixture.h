@@ -2,6 +2,7 @@
 
 #include "support/fakedesktopshell.h"
 #include "support/fakedialogs.h"
+#include "support/testfiles.h"
 #include "ui/app/appform.h"
 
 #include <QByteArray>
@@ -38,6 +39,3 @@ struct AppFormFixture
     QString status(int panel) const { return form->statusText(panel); }
 };
 
-QByteArray ReadWholeFile(const QString& path);
-// Writes bytes to path, making missing folders; false when it fails.
-bool WriteWholeFile(const QString& path, const QByteArray& bytes);

@@ -213,7 +213,7 @@ private Q_SLOTS:
         f.select({f.rowOf(u"Nikon.jpg"_s)});
         QTemporaryDir out;
         const QString target = out.filePath(u"existing.jpg"_s);
-        QVERIFY(WriteWholeFile(target, "the old file"));
+        QVERIFY(WriteFileMakingFolders(target, "the old file"));
         f.dialogs.chooseNextSaveFile(target); // the dialog asked, and the user agreed to replace it
         f.action("SaveAs1")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(ReadWholeFile(target) != "the old file" && f.status(0).isEmpty(), 30000);

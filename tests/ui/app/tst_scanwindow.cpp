@@ -81,7 +81,18 @@ struct ScanFixture : AppFormFixture
     void makeFiles(const QStringList& relativePaths)
     {
         for (const QString& path : relativePaths)
-            QVERIFY(WriteWholeFile(tree.filePath(path), path.toUtf8()));
+            QVERIFY(WriteFileMakingFolders(tree.filePath(path), path.toUtf8()));
+    }
+    // 40 nested folders of 50 files: deep enough that the walk still runs when a stop follows the start at once.
+    static constexpr int kDeepFiles = 40 * 50;
+    void makeDeepTree()
+    {
+        QString deep = tree.path();
+        for (int level = 0; level < 40; ++level) {
+            deep += u"/level"_s + QString::number(level);
+            for (int i = 0; i < 50; ++i)
+                QVERIFY(WriteFileMakingFolders(deep + u"/f"_s + QString::number(i) + u".txt"_s, "x"));
+        }
     }
     QList<QWidget*> scanControls() const
     {
@@ -210,13 +221,7 @@ private Q_SLOTS:
     void stopDuringADeepScan()
     {
         ScanFixture f;
-        // Deep enough that the walk is still running when STOP follows the start at once.
-        QString deep = f.tree.path();
-        for (int level = 0; level < 40; ++level) {
-            deep += u"/level"_s + QString::number(level);
-            for (int i = 0; i < 50; ++i)
-                QVERIFY(WriteWholeFile(deep + u"/f"_s + QString::number(i) + u".txt"_s, "x"));
-        }
+        f.makeDeepTree();
         f.chooseFolder(f.tree.path());
         f.button()->click();
         QCOMPARE(f.button()->text(), u"STOP"_s);
@@ -228,7 +233,7 @@ private Q_SLOTS:
                     .match(f.status(0))
                     .hasMatch());
         const int rows = f.model()->rowCount();
-        QVERIFY(rows < 40 * 50);
+        QVERIFY(rows < ScanFixture::kDeepFiles);
         QCOMPARE(f.status(1), QString::number(rows) + (rows < 2 ? u" item"_s : u" items"_s));
         QCOMPARE(f.form->fileRecords().size(), std::size_t(rows));
         for (QWidget* control : f.scanControls())
@@ -238,12 +243,7 @@ private Q_SLOTS:
     void closingDuringAScanStopsIt()
     {
         ScanFixture f;
-        QString deep = f.tree.path();
-        for (int level = 0; level < 40; ++level) {
-            deep += u"/level"_s + QString::number(level);
-            for (int i = 0; i < 50; ++i)
-                QVERIFY(WriteWholeFile(deep + u"/f"_s + QString::number(i) + u".txt"_s, "x"));
-        }
+        f.makeDeepTree();
         f.chooseFolder(f.tree.path());
         f.button()->click();
         QVERIFY(f.form->isScanning());
@@ -251,7 +251,7 @@ private Q_SLOTS:
         QVERIFY(!f.form->isScanning());
         QVERIFY(f.status(0).startsWith(u"Interrupted by user (Elapsed Time: "_s));
         const std::size_t rows = f.form->fileRecords().size();
-        QVERIFY(rows < 40 * 50);
+        QVERIFY(rows < ScanFixture::kDeepFiles);
         f.form.reset();
     }
 
@@ -259,7 +259,7 @@ private Q_SLOTS:
     {
         ScanFixture f;
         f.makeFiles({u"b.txt"_s, u"a.jpg"_s, u"c.txt"_s});
-        QVERIFY(WriteWholeFile(f.tree.filePath(u"a.jpg"_s), QByteArray(10, 'x')));
+        QVERIFY(WriteFileMakingFolders(f.tree.filePath(u"a.jpg"_s), QByteArray(10, 'x')));
         f.chooseFolder(f.tree.path());
         f.scanAndWait();
         f.form->show();
