@@ -16,9 +16,9 @@ std::optional<QString> takeFront(std::deque<std::optional<QString>>& answers)
 
 } // namespace
 
-int FakeDialogs::showMessage(const MessageBoxSpec& spec)
+int FakeDialogs::showMessage(const MessageBoxSpec& box)
 {
-    messages.append(spec);
+    messages.append(box);
     if (m_messageAnswers.empty())
         return ModalResult::Cancel;
     const int answer = m_messageAnswers.front();

@@ -13,7 +13,7 @@
 class FakeDialogs final : public Dialogs
 {
 public:
-    int showMessage(const MessageBoxSpec& spec) override;
+    int showMessage(const MessageBoxSpec& box) override;
     std::optional<QString> chooseFolder(const FolderRequest& request) override;
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
 

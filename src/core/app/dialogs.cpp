@@ -60,28 +60,28 @@ MessageBoxSpec BuildMessageBox(const QString& msg, DialogType type, const QList<
 MessageBoxSpec BuildCustomMessageDialog(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
                                         const QString& caption, const QStringList& buttonCaptions)
 {
-    MessageBoxSpec spec;
-    spec.text = msg;
-    spec.caption = caption;
-    spec.type = type;
+    MessageBoxSpec box;
+    box.text = msg;
+    box.caption = caption;
+    box.type = type;
     for (DialogButton button : kCreationOrder) {
         if (buttons.contains(button))
-            spec.buttons.append({button, StandardButtonText(button), ResultCodeOf(button)});
+            box.buttons.append({button, StandardButtonText(button), ResultCodeOf(button)});
     }
-    for (qsizetype k = 0; k < spec.buttons.size() && k < buttonCaptions.size(); ++k)
-        spec.buttons[k].text = buttonCaptions.at(k);
+    for (qsizetype k = 0; k < box.buttons.size() && k < buttonCaptions.size(); ++k)
+        box.buttons[k].text = buttonCaptions.at(k);
 
-    const auto indexOf = [&spec](DialogButton wanted) {
-        const auto it = std::find_if(spec.buttons.cbegin(), spec.buttons.cend(),
+    const auto indexOf = [&box](DialogButton wanted) {
+        const auto it = std::find_if(box.buttons.cbegin(), box.buttons.cend(),
                                      [wanted](const MessageBoxButton& b) { return b.button == wanted; });
-        return it == spec.buttons.cend() ? -1 : int(it - spec.buttons.cbegin());
+        return it == box.buttons.cend() ? -1 : int(it - box.buttons.cbegin());
     };
-    spec.defaultButton = indexOf(DialogButton::OK);
-    if (spec.defaultButton < 0)
-        spec.defaultButton = indexOf(DialogButton::Yes);
-    if (spec.defaultButton < 0)
-        spec.defaultButton = indexOf(DialogButton::Retry);
-    return spec;
+    box.defaultButton = indexOf(DialogButton::OK);
+    if (box.defaultButton < 0)
+        box.defaultButton = indexOf(DialogButton::Yes);
+    if (box.defaultButton < 0)
+        box.defaultButton = indexOf(DialogButton::Retry);
+    return box;
 }
 
 int CustomMessageDialog(Dialogs& dialogs, const QString& msg, DialogType type, const QList<DialogButton>& buttons,

@@ -101,7 +101,7 @@ public:
     virtual ~Dialogs() = default;
 
     // Shows the box modally and returns the result code of the button that closed it (Escape gives Cancel).
-    virtual int showMessage(const MessageBoxSpec& spec) = 0;
+    virtual int showMessage(const MessageBoxSpec& box) = 0;
     // The chosen folder, or nothing when the user cancelled.
     virtual std::optional<QString> chooseFolder(const FolderRequest& request) = 0;
     // The chosen file, or nothing when the user cancelled. The dialog asks before an existing file is replaced, so a

@@ -60,19 +60,19 @@ QString withNewlines(QString text)
 
 } // namespace
 
-int QtDialogs::showMessage(const MessageBoxSpec& spec)
+int QtDialogs::showMessage(const MessageBoxSpec& request)
 {
     EscapableMessageBox box(QApplication::activeWindow());
-    box.setIcon(iconOf(spec.type));
-    box.setWindowTitle(spec.caption);
-    box.setText(withNewlines(spec.text));
+    box.setIcon(iconOf(request.type));
+    box.setWindowTitle(request.caption);
+    box.setText(withNewlines(request.text));
     box.setTextFormat(Qt::PlainText);
     std::map<QAbstractButton*, int> results;
-    for (qsizetype i = 0; i < spec.buttons.size(); ++i) {
-        const MessageBoxButton& b = spec.buttons.at(i);
+    for (qsizetype i = 0; i < request.buttons.size(); ++i) {
+        const MessageBoxButton& b = request.buttons.at(i);
         QPushButton* button = box.addButton(b.text, QMessageBox::ActionRole);
         results[button] = b.result;
-        if (i == spec.defaultButton)
+        if (i == request.defaultButton)
             box.setDefaultButton(button);
     }
     box.exec();

@@ -6,7 +6,7 @@
 class QtDialogs final : public Dialogs
 {
 public:
-    int showMessage(const MessageBoxSpec& spec) override;
+    int showMessage(const MessageBoxSpec& request) override;
     std::optional<QString> chooseFolder(const FolderRequest& request) override;
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
 };

@@ -191,18 +191,18 @@ private Q_SLOTS:
         QFETCH(QStringList, texts);
         QFETCH(QList<int>, results);
         QFETCH(int, defaultButton);
-        const MessageBoxSpec spec =
+        const MessageBoxSpec box =
             BuildCustomMessageDialog(u"Text"_s, DialogType::Warning, buttons, u"Caption"_s, captions);
         QStringList shownTexts;
         QList<int> shownResults;
-        for (const MessageBoxButton& b : spec.buttons) {
+        for (const MessageBoxButton& b : box.buttons) {
             shownTexts.append(b.text);
             shownResults.append(b.result);
         }
         QCOMPARE(shownTexts, texts);
         QCOMPARE(shownResults, results);
-        QCOMPARE(spec.defaultButton, defaultButton);
-        QCOMPARE(spec.caption, u"Caption"_s);
+        QCOMPARE(box.defaultButton, defaultButton);
+        QCOMPARE(box.caption, u"Caption"_s);
     }
 };
 
