@@ -1,6 +1,7 @@
 #include "core/app/settingsstore.h"
 
 #include "core/app/errors.h"
+#include "core/app/trim.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -9,22 +10,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-bool isBlankOrControl(QChar c)
-{
-    return c.unicode() <= 32;
-}
-
-QString trimmed(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlankOrControl(text[begin]))
-        ++begin;
-    while (end > begin && isBlankOrControl(text[end - 1]))
-        --end;
-    return text.mid(begin, end - begin).toString();
-}
 
 // Splits at CR LF, LF or CR; a final line break does not make an extra empty line.
 QList<QStringView> splitLines(QStringView text)
@@ -97,11 +82,11 @@ bool SettingsStore::Parse(const QByteArray& bytes, QList<Section>& sections)
     sections.clear();
     Section* current = nullptr; // null before the first section and inside a repeated one
     for (QStringView raw : splitLines(text)) {
-        const QString line = trimmed(raw);
+        const QString line = TrimBlanksAndControls(raw);
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
-            const QString name = trimmed(QStringView(line).mid(1, line.size() - 2));
+            const QString name = TrimBlanksAndControls(QStringView(line).mid(1, line.size() - 2));
             if (findByName(sections, name, sectionName) != sections.end()) {
                 current = nullptr;
             } else {
@@ -113,8 +98,8 @@ bool SettingsStore::Parse(const QByteArray& bytes, QList<Section>& sections)
         if (!current)
             continue;
         const qsizetype eq = line.indexOf(u'=');
-        const QString key = eq < 0 ? line : trimmed(QStringView(line).left(eq));
-        const QString value = eq < 0 ? QString() : trimmed(QStringView(line).mid(eq + 1));
+        const QString key = eq < 0 ? line : TrimBlanksAndControls(QStringView(line).left(eq));
+        const QString value = eq < 0 ? QString() : TrimBlanksAndControls(QStringView(line).mid(eq + 1));
         if (findByName(current->entries, key, entryKey) == current->entries.end())
             current->entries.append({key, value});
     }

@@ -58,6 +58,11 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
     const QString package = PackageFolder(folders.programFolder);
     const QString staging = StagingFolder(folders.dataFolder);
     ExifToolDeployment result;
+    if (QDir::isRelativePath(folders.dataFolder) || QDir::isRelativePath(folders.tempFolder)) {
+        // An empty or relative folder would stage ExifTool in the root or wherever the program was started.
+        result.usesPathExifTool = !ExifToolProgram({}, folders.searchPaths).isEmpty();
+        return result;
+    }
 
     // When DataFolder is the program folder the two are one folder, and the copies below find nothing missing.
     if (!IsCompleteExifToolFolder(staging)) {

@@ -1,26 +1,11 @@
 #include "core/metadata/metadataexport.h"
 
 #include "core/app/errors.h"
+#include "core/app/trim.h"
 #include "core/metadata/metadatareport.h"
 
 #include <QDir>
 #include <QSaveFile>
-
-namespace {
-
-// Trims characters of code 32 or less, not Unicode white space: a no-break space in a value is kept.
-QString trimControlAndBlank(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.sliced(begin, end - begin).toString();
-}
-
-} // namespace
 
 QString QuoteMetadataField(const QString& field, QChar separator)
 {
@@ -43,8 +28,8 @@ QStringList MetadataCsvRows(const QString& paneText, QChar separator)
         QString name;
         QString value;
         if (const qsizetype colon = line.indexOf(u':'); colon >= 0) {
-            name = trimControlAndBlank(QStringView(line).first(colon));
-            value = trimControlAndBlank(QStringView(line).sliced(colon + 1));
+            name = TrimBlanksAndControls(QStringView(line).first(colon));
+            value = TrimBlanksAndControls(QStringView(line).sliced(colon + 1));
         }
         rows.append(QuoteMetadataField(name, separator) + separator + QuoteMetadataField(value, separator));
     }

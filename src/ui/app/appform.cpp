@@ -6,6 +6,7 @@
 #include "core/app/dialogs.h"
 #include "core/app/errors.h"
 #include "core/app/settingsstore.h"
+#include "core/app/trim.h"
 #include "core/app/versioninfo.h"
 #include "core/filelist/filelistmodel.h"
 #include "core/filelist/filesearcher.h"
@@ -461,7 +462,7 @@ bool TAppForm::eventFilter(QObject* watched, QEvent* event)
 
 void TAppForm::AddMyFolder(QString folder)
 {
-    if (folder.trimmed().isEmpty())
+    if (TrimBlanksAndControls(folder).isEmpty())
         return;
     folder = WithoutTrailingSeparator(folder);
     writeSetting(u"LastFolderInput"_s, folder);

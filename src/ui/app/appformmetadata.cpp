@@ -57,6 +57,15 @@ void TAppForm::TimerZIPTimer()
 {
     TimerZIP->stop();
     setStatusText(0, StatusInitializing.toString());
+    if (m_dataFolder.isEmpty()) {
+        // The start-up ended before a data folder was chosen: there is nowhere to stage the package, and ExifTool
+        // from PATH is all there is.
+        ExifToolDeployment none;
+        none.usesPathExifTool = !ExifToolProgram({}).isEmpty();
+        m_deployed = true;
+        exifToolDeployed(none);
+        return;
+    }
 
     DeploymentFolders folders;
     folders.programFolder = m_startup.programFolder;

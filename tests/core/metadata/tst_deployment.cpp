@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -47,6 +48,8 @@ private slots:
     void badArchive_data();
     void badArchive();
     void removeAtExit();
+    void relativeFoldersStageNothing_data();
+    void relativeFoldersStageNothing();
 
 private:
     ExifToolDeployment deploy(const QStringList& searchPaths = {});
@@ -271,6 +274,38 @@ void TestDeployment::removeAtExit()
     QVERIFY(!QFileInfo::exists(result.exifToolFolder));
     QVERIFY(QFileInfo::exists(m_folders.tempFolder));
     QCOMPARE(ExifToolProgram(result.exifToolFolder, {m_root->path()}), QString());
+}
+
+
+void TestDeployment::relativeFoldersStageNothing_data()
+{
+    QTest::addColumn<QString>("dataFolder");
+    QTest::addColumn<QString>("tempFolder");
+    QTest::newRow("no data folder") << QString() << QStringLiteral("<temp>");
+    QTest::newRow("relative data folder") << QStringLiteral("data") << QStringLiteral("<temp>");
+    QTest::newRow("no temporary folder") << QStringLiteral("<data>") << QString();
+}
+
+void TestDeployment::relativeFoldersStageNothing()
+{
+    QFETCH(QString, dataFolder);
+    QFETCH(QString, tempFolder);
+    // An empty folder must not become "/exiftool/" or "./exiftool/": the deployment runs where nothing may be
+    // written, here the current folder of the test.
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    const auto back = qScopeGuard([&] { QDir::setCurrent(cwd); });
+    const bool rootStagingBefore = QFileInfo::exists(QStringLiteral("/exiftool"));
+    const QStringList before = FolderEntries(m_root->path());
+    m_folders.dataFolder = dataFolder == u"<data>" ? m_folders.dataFolder : dataFolder;
+    m_folders.tempFolder = tempFolder == u"<temp>" ? m_folders.tempFolder : tempFolder;
+
+    const ExifToolDeployment result = deploy();
+
+    QVERIFY(!result.complete);
+    QVERIFY(result.exifToolFolder.isEmpty());
+    QCOMPARE(FolderEntries(m_root->path()), before);
+    QCOMPARE(QFileInfo::exists(QStringLiteral("/exiftool")), rootStagingBefore);
 }
 
 QTEST_GUILESS_MAIN(TestDeployment)

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -69,6 +70,36 @@ private Q_SLOTS:
         QCOMPARE(f.label(), f.program.path());
         QCOMPARE(form.SelectedFolder(), f.program.path());
         QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    void startWithoutVersionData()
+    {
+        Fixture f;
+        const QString program = f.program.filePath(u"not-a-program"_s);
+        writeFile(program, "#!/bin/sh\n");
+        AppStartup startup;
+        startup.programPath = program;
+        startup.programFolder = f.program.path();
+        startup.configHome = f.config.path();
+        const QString before = QDir::currentPath();
+        // An empty data folder must not turn into the root or the current folder as the place to stage ExifTool.
+        const bool rootStagingBefore = QFileInfo::exists(u"/exiftool"_s);
+        QTemporaryDir cwd;
+        QDir::setCurrent(cwd.path());
+        TAppForm form(startup, f.dialogs, f.shell);
+        QTRY_VERIFY(form.isExifToolDeployed());
+        QDir::setCurrent(before);
+
+        // The error ends the start-up: no caption, no settings, nothing staged anywhere.
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.dialogs.messages[0].text, u"System Error.  Code: 61.\r\nNo data available."_s);
+        QCOMPARE(f.dialogs.messages[0].caption, u"Tagscope"_s);
+        QCOMPARE(form.windowTitle(), QString());
+        QCOMPARE(form.findChild<QLabel*>(u"LabelDirectory"_s)->text(), u"[None]"_s);
+        QVERIFY(!QFile::exists(f.settingsPath()));
+        QCOMPARE(FolderEntries(cwd.path()), QStringList());
+        QCOMPARE(FolderEntries(f.config.path()), QStringList());
+        QCOMPARE(QFileInfo::exists(u"/exiftool"_s), rootStagingBefore);
     }
 
     void firstStartFromAReadOnlyFolder()
