@@ -66,6 +66,7 @@ int main(int argc, char** argv)
     QApplication::sendEvent(&form, &enter);
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&form, &drop);
+    QCoreApplication::processEvents();
 
     if (form.SelectedFolder() != folder) {
         std::fprintf(stderr, "the window did not take the folder\n");

@@ -32,8 +32,8 @@ QString ChooseDataFolder(const QString& programFolder, const QString& configHome
         return withSeparator(programFolder);
     const QString company = withSeparator(configHome) + companyName;
     const QString product = company + u'/' + productName;
-    QDir().mkdir(company);
-    QDir().mkdir(product);
+    // The configuration folder itself may not exist yet on a fresh account.
+    QDir().mkpath(product);
     return product + u'/';
 }
 

@@ -7,7 +7,7 @@
 bool IsFolderWritable(const QString& folder);
 
 // The folder of settings.ini, with a trailing separator: the program's folder when writable, else
-// configHome/company/product/ (both levels created; a failure to create them is tolerated).
+// configHome/company/product/ (made with every missing folder on the way; a failure is tolerated).
 QString ChooseDataFolder(const QString& programFolder, const QString& configHome, const QString& companyName,
                          const QString& productName);
 

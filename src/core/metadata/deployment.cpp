@@ -1,19 +1,36 @@
 #include "core/metadata/deployment.h"
 
 #include "core/app/errors.h"
+#include "core/metadata/consolerunner.h"
 #include "core/metadata/zipextract.h"
+#include "core/platform/posixfs.h"
 #include "core/platform/removetree.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 namespace {
 
 const QString LauncherName = QStringLiteral("exiftool");
 const QString FilesFolderName = QStringLiteral("exiftool_files");
 const QString ArchiveName = QStringLiteral("exiftool_files.zip");
+// The archive is unpacked into a folder of this prefix beside the final one and moved into place only when whole,
+// so that a crash while unpacking never leaves a folder that passes for complete.
+const QString UnpackingPrefix = QStringLiteral(".unpacking-");
 
 QString withTrailingSeparator(const QString& folder)
 {
@@ -28,6 +45,55 @@ bool isFile(const QString& path)
 bool isFolder(const QString& path)
 {
     return QFileInfo(path).isDir();
+}
+
+bool isFile(const QString& path);
+bool isFolder(const QString& path);
+
+// Takes an exclusive lock on fd, waiting at most limit for another holder to let go; a copy that hangs while it
+// deploys must not keep this one from ever starting. Deploys without the lock after that.
+void lockWithin(int fd, std::chrono::milliseconds limit)
+{
+    if (fd < 0)
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK && std::chrono::milliseconds(waited.elapsed()) < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+void removeUnpackingLeftovers(const QString& staging)
+{
+    const QStringList leftovers =
+        QDir(staging).entryList({UnpackingPrefix + u'*'}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : leftovers) {
+        try {
+            DeleteFolderTree(staging + name);
+        } catch (const TagscopeError&) {
+        }
+    }
+}
+
+void unpackAside(const QString& staging)
+{
+    QTemporaryDir aside(staging + UnpackingPrefix + QStringLiteral("XXXXXX"));
+    aside.setAutoRemove(false);
+    const QString folder = withTrailingSeparator(aside.path());
+    const auto cleanUp = qScopeGuard([&] {
+        try {
+            DeleteFolderTree(folder);
+        } catch (const TagscopeError&) {
+        }
+    });
+    if (!aside.isValid())
+        throw TagscopeError(QStringLiteral("Cannot create a folder in %1: %2")
+                                .arg(QDir::toNativeSeparators(staging), aside.errorString()));
+    ExtractZipArchive(staging + ArchiveName, folder);
+    if (isFolder(folder + FilesFolderName) &&
+        ::rename(QFile::encodeName(folder + FilesFolderName).constData(),
+                 QFile::encodeName(staging + FilesFolderName).constData()) != 0)
+        throw TagscopeError(QStringLiteral("Cannot move the unpacked ExifTool into %1: %2")
+                                .arg(QDir::toNativeSeparators(staging), posixfs::errorText(errno)));
 }
 
 } // namespace
@@ -60,9 +126,18 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
     ExifToolDeployment result;
     if (QDir::isRelativePath(folders.dataFolder) || QDir::isRelativePath(folders.tempFolder)) {
         // An empty or relative folder would stage ExifTool in the root or wherever the program was started.
-        result.usesPathExifTool = !ExifToolProgram({}, folders.searchPaths).isEmpty();
+        result.program = ExifToolProgram({}, folders.searchPaths);
+        result.usesPathExifTool = !result.program.isEmpty();
+        result.runs = result.usesPathExifTool && ExifToolRuns(result.program, QDir::rootPath());
         return result;
     }
+
+    // Another copy of the program may deploy from the same staging folder at this moment (the program folder, when
+    // both run from it): each holds the folder's lock from the first look at it to the last change.
+    QDir().mkpath(staging);
+    const posixfs::Fd stagingLock(::open(QFile::encodeName(staging).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    lockWithin(stagingLock.get(), std::chrono::seconds(30));
+    removeUnpackingLeftovers(staging);
 
     // When DataFolder is the program folder the two are one folder, and the copies below find nothing missing.
     if (!IsCompleteExifToolFolder(staging)) {
@@ -73,23 +148,12 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
                 callbacks.busyChanged(false);
         });
         // Failures of the folder and the copies are not errors here: they leave the staging folder incomplete.
-        QDir().mkpath(staging);
         if (isFile(package + LauncherName) && !isFile(staging + LauncherName))
             CopyFileReplacing(package + LauncherName, staging + LauncherName);
         if (isFile(package + ArchiveName) && !isFile(staging + ArchiveName))
             CopyFileReplacing(package + ArchiveName, staging + ArchiveName);
-        if (!isFolder(staging + FilesFolderName) && isFile(staging + ArchiveName)) {
-            try {
-                ExtractZipArchive(staging + ArchiveName, staging);
-            } catch (...) {
-                // Half a folder would pass for complete at the next start and be deployed as if it worked.
-                try {
-                    DeleteFolderTree(staging + FilesFolderName);
-                } catch (const TagscopeError&) {
-                }
-                throw;
-            }
-        }
+        if (!isFolder(staging + FilesFolderName) && isFile(staging + ArchiveName))
+            unpackAside(staging);
     }
 
     if (IsCompleteExifToolFolder(staging)) {
@@ -105,9 +169,24 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
     }
 
     result.complete = !result.exifToolFolder.isEmpty() && IsCompleteExifToolFolder(result.exifToolFolder);
-    if (!result.complete && !isFile(package + LauncherName) && !isFile(package + ArchiveName))
-        result.usesPathExifTool = !ExifToolProgram({}, folders.searchPaths).isEmpty();
+    if (result.complete)
+        result.program = ExifToolProgram(result.exifToolFolder);
+    else if (!isFile(package + LauncherName) && !isFile(package + ArchiveName))
+        result.program = ExifToolProgram({}, folders.searchPaths);
+    result.usesPathExifTool = !result.complete && !result.program.isEmpty();
+    // "Ready" only for an ExifTool that really runs: a folder mounted noexec, or a broken Perl, would otherwise turn
+    // every report into "Failed" without a word.
+    result.runs = !result.program.isEmpty() && ExifToolRuns(result.program, result.complete ? result.exifToolFolder
+                                                                                            : folders.tempFolder);
     return result;
+}
+
+bool ExifToolRuns(const QString& program, const QString& workingFolder)
+{
+    const ConsoleResult run = RunConsoleCommand(program, {QStringLiteral("-ver")}, workingFolder, std::chrono::seconds(30));
+    bool isNumber = false;
+    run.output.trimmed().toDouble(&isNumber);
+    return run.started && run.finished && isNumber;
 }
 
 QString ExifToolProgram(const QString& exifToolFolder, const QStringList& searchPaths)

@@ -36,8 +36,12 @@ struct ExifToolDeployment
     QString exifToolFolder;        // ExifToolFolder, with a trailing separator; empty when staging never completed
     bool complete = false;         // exifToolFolder holds the launcher "exiftool" and the folder "exiftool_files"
     bool usesPathExifTool = false; // no package ships beside the program, and "exiftool" was found on the search path
+    // The ExifTool every command runs: the deployed launcher, or "exiftool" from the search path when no package
+    // ships; empty when a shipped package could not be deployed, so that no other ExifTool stands in for it.
+    QString program;
+    bool runs = false; // program answered "-ver"
 
-    bool ready() const { return complete || usesPathExifTool; }
+    bool ready() const { return (complete || usesPathExifTool) && runs; }
     // "Ready" or "Initialization Failed!"
     QStringView statusText() const { return ready() ? StatusReady : StatusInitializationFailed; }
 };
@@ -58,6 +62,9 @@ bool IsCompleteExifToolFolder(const QString& folder);
 // the result instead. A failed unpacking removes what it wrote of "exiftool_files", so the next start unpacks again
 // instead of deploying half a folder.
 ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const DeploymentCallbacks& callbacks = {});
+
+// Whether program runs and answers "-ver" with a version number, within a time limit.
+bool ExifToolRuns(const QString& program, const QString& workingFolder);
 
 // The program that runs ExifTool: the launcher in exifToolFolder when that folder is complete, otherwise "exiftool"
 // found on searchPaths (empty: PATH), otherwise empty.

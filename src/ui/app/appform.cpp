@@ -513,7 +513,10 @@ void TAppForm::dropEvent(QDropEvent* event)
             paths.append(url.toLocalFile());
     }
     event->acceptProposedAction();
-    WMDropFiles(paths);
+    // Handled once the drop is over: a message box inside the drop would keep the file manager waiting for its
+    // end.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { runCommand([this, &paths] { WMDropFiles(paths); }); }, Qt::QueuedConnection);
 }
 
 void TAppForm::WMDropFiles(const QStringList& paths)

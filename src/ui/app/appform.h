@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <bitset>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -119,17 +120,29 @@ private:
     void BitBtn1Click();
     void Button1Click();
     void startScan();
+    // The end step of a scan ("job done"): gives the controls back and reports the elapsed time.
     void IslemBitti(bool stopRequested, const QString& finishedText);
+    // Reports the error that ended a scan's walk.
     void MyThreadTerminate(const QString& errorText);
     void restoreScanControls();
     void ListView1ColumnClick(int column);
+    // Shows the item count ("how many items") in the second status panel.
     void KacItemVarGuncelle();
 
     // Metadata through ExifTool.
     void createMetadataCommands();
+    // Deploys ExifTool on a worker thread, once, shortly after the window was made.
     void TimerZIPTimer();
-    void exifToolDeployed(const ExifToolDeployment& deployment);
-    void setMetadataBusy(bool busy);
+    void exifToolDeploymentEnded(const ExifToolDeployment& deployment, const std::exception_ptr& error);
+    // The busy pointer shows while any of these runs.
+    enum class BusyJob
+    {
+        Deployment,
+        Report,
+        SaveAs,
+        Count
+    };
+    void setBusy(BusyJob job, bool busy);
     int firstSelectedRow() const;
     void ListView1SelectItem();
     void requestReport(const QString& path);
@@ -137,6 +150,8 @@ private:
     void SaveMetadataasTXT1Click();
     void SaveMetadataasCSV1Click();
     void saveMetadata(bool asCsv);
+    // The text of the metadata pane exactly as it stands, lines separated by "\n".
+    QString PaneText() const;
     void SaveAs1Click();
     void stopMetadataWork();
 
@@ -174,7 +189,8 @@ private:
     std::unique_ptr<ExifToolSession> m_exifTool;
     QString m_waitingReport;     // a file selected before ExifTool was ready
     int m_shownRequest = 0;      // the report request whose answer the pane is waiting for
-    bool m_metadataBusy = false; // the busy pointer is on for a metadata command
+    std::bitset<std::size_t(BusyJob::Count)> m_busyJobs;
+    QString m_exifToolProgram; // the ExifTool the deployment found working; empty when none
     QString m_saveDialogName;    // the name the save dialog proposes next
     std::jthread m_saveAs;       // the running "Save As...", if any
 

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -57,15 +58,6 @@ void TAppForm::TimerZIPTimer()
 {
     TimerZIP->stop();
     setStatusText(0, StatusInitializing.toString());
-    if (m_dataFolder.isEmpty()) {
-        // The start-up ended before a data folder was chosen: there is nowhere to stage the package, and ExifTool
-        // from PATH is all there is.
-        ExifToolDeployment none;
-        none.usesPathExifTool = !ExifToolProgram({}).isEmpty();
-        m_deployed = true;
-        exifToolDeployed(none);
-        return;
-    }
 
     DeploymentFolders folders;
     folders.programFolder = m_startup.programFolder;
@@ -73,7 +65,7 @@ void TAppForm::TimerZIPTimer()
     DeploymentCallbacks callbacks;
     // Both run on the deploying thread; the window learns of them through its event loop.
     callbacks.busyChanged = [this](bool busy) {
-        QMetaObject::invokeMethod(this, [this, busy] { setMetadataBusy(busy); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, busy] { setBusy(BusyJob::Deployment, busy); }, Qt::QueuedConnection);
     };
     callbacks.folderChosen = [this](const QString& folder) {
         QMetaObject::invokeMethod(this, [this, folder] { ExifToolFolder = folder; }, Qt::QueuedConnection);
@@ -88,44 +80,46 @@ void TAppForm::TimerZIPTimer()
             error = std::current_exception();
         }
         QMetaObject::invokeMethod(
-            this,
-            [this, deployment, error] {
-                m_deployed = true;
-                if (error) {
-                    // The status keeps "Initializing..."; the error says what went wrong.
-                    setMetadataBusy(false);
-                    ShowErrorReport(error);
-                    return;
-                }
-                runCommand([&] { exifToolDeployed(deployment); });
-            },
-            Qt::QueuedConnection);
+            this, [this, deployment, error] { exifToolDeploymentEnded(deployment, error); }, Qt::QueuedConnection);
     }));
 }
 
-void TAppForm::exifToolDeployed(const ExifToolDeployment& deployment)
+void TAppForm::exifToolDeploymentEnded(const ExifToolDeployment& deployment, const std::exception_ptr& error)
 {
-    ExifToolFolder = deployment.exifToolFolder;
-    setStatusText(0, deployment.statusText().toString());
-    const QString program = ExifToolProgram(ExifToolFolder);
-    if (!program.isEmpty()) {
-        m_exifTool = std::make_unique<ExifToolSession>(program, ExifToolFolder, GetTempDirectory());
-        connect(m_exifTool.get(), &ExifToolSession::reportReady, this,
-                [this](int id, const MetadataReport& report) { runCommand([&] { showReport(id, report); }); });
-        m_exifTool->start();
+    m_deployed = true;
+    setBusy(BusyJob::Deployment, false);
+    if (!error)
+        ExifToolFolder = deployment.exifToolFolder;
+    // A window that is closing only needs to know what to delete.
+    if (m_closing)
+        return;
+    if (error) {
+        // The status keeps "Initializing..."; the error says what went wrong.
+        ShowErrorReport(error);
+    } else {
+        setStatusText(0, deployment.statusText().toString());
+        if (deployment.ready()) {
+            m_exifToolProgram = deployment.program;
+            m_exifTool = std::make_unique<ExifToolSession>(m_exifToolProgram, ExifToolFolder, GetTempDirectory());
+            connect(m_exifTool.get(), &ExifToolSession::reportReady, this,
+                    [this](int id, const MetadataReport& report) { runCommand([&] { showReport(id, report); }); });
+            m_exifTool->start();
+        }
     }
     if (!m_waitingReport.isEmpty())
-        requestReport(std::exchange(m_waitingReport, QString()));
+        runCommand([this] { requestReport(std::exchange(m_waitingReport, QString())); });
 }
 
-void TAppForm::setMetadataBusy(bool busy)
+void TAppForm::setBusy(BusyJob job, bool busy)
 {
-    if (busy == m_metadataBusy)
+    const auto bit = static_cast<std::size_t>(job);
+    if (m_busyJobs.test(bit) == busy)
         return;
-    m_metadataBusy = busy;
-    if (busy)
+    const bool wasBusy = m_busyJobs.any();
+    m_busyJobs.set(bit, busy);
+    if (!wasBusy && m_busyJobs.any())
         QApplication::setOverrideCursor(Qt::BusyCursor);
-    else
+    else if (wasBusy && m_busyJobs.none())
         QApplication::restoreOverrideCursor();
 }
 
@@ -150,7 +144,7 @@ void TAppForm::ListView1SelectItem()
         Splitter1->setSizes({Splitter1->width() - paneWidth - kSplitterWidth, paneWidth});
     }
     const QString path = m_fileRecords.at(std::size_t(row)).FFullName();
-    setMetadataBusy(true);
+    setBusy(BusyJob::Report, true);
     setStatusText(0, u"Processing..."_s);
     setStatusText(1, path);
     requestReport(path);
@@ -175,7 +169,7 @@ void TAppForm::showReport(int request, const MetadataReport& report)
     // A report of a file the user has already left is dropped.
     if (request != m_shownRequest)
         return;
-    setMetadataBusy(false);
+    setBusy(BusyJob::Report, false);
     RichEdit1->setPlainText(report.produced ? report.paneText : QString());
     setStatusText(0, report.produced ? QString() : u"Failed"_s);
 }
@@ -197,7 +191,7 @@ void TAppForm::saveMetadata(bool asCsv)
                             {u"OK"_s});
         return;
     }
-    const QString text = RichEdit1->toPlainText();
+    const QString text = PaneText();
     if (text.isEmpty()) {
         CustomMessageDialog(m_dialogs, u"No metadata found!"_s, DialogType::Warning, {DialogButton::OK},
                             u"Warning"_s, {u"OK"_s});
@@ -212,6 +206,14 @@ void TAppForm::saveMetadata(bool asCsv)
         return;
     m_saveDialogName = *chosen;
     WriteMetadataLines(*chosen, asCsv ? MetadataCsvRows(text, m_listSeparator) : MetadataTxtLines(text));
+}
+
+QString TAppForm::PaneText() const
+{
+    // toPlainText() would turn a no-break space into a blank and a line separator into a line break.
+    QString text = RichEdit1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
 }
 
 void TAppForm::SaveAs1Click()
@@ -241,11 +243,11 @@ void TAppForm::SaveAs1Click()
     copy.target = *chosen;
     // The dialog asked before it let the user choose an existing file.
     copy.replaceConfirmed = QFileInfo::exists(*chosen);
-    copy.exifToolProgram = ExifToolProgram(ExifToolFolder);
+    copy.exifToolProgram = m_exifToolProgram;
     copy.workingFolder = ExifToolFolder;
     copy.tempFolder = GetTempDirectory();
 
-    setMetadataBusy(true);
+    setBusy(BusyJob::SaveAs, true);
     setStatusText(0, u"Processing..."_s);
     setStatusText(1, copy.target);
     m_saveAs = std::jthread([this, copy](std::stop_token stop) {
@@ -255,7 +257,7 @@ void TAppForm::SaveAs1Click()
             [this, result, target = copy.target] {
                 if (m_saveAs.joinable())
                     m_saveAs.join();
-                setMetadataBusy(false);
+                setBusy(BusyJob::SaveAs, false);
                 if (m_closing)
                     return;
                 setStatusText(0, QString());

@@ -30,14 +30,18 @@ private Q_SLOTS:
     void dataFolderFallsBackToTheConfigFolder_data()
     {
         QTest::addColumn<bool>("leftoverProbe");
-        QTest::newRow("leftover chk.tmp") << true;
-        QTest::newRow("folder where no file can be created") << false;
+        QTest::addColumn<QString>("configHome"); // below the test's folder; "" for the folder itself
+        QTest::newRow("leftover chk.tmp") << true << QString();
+        QTest::newRow("folder where no file can be created") << false << QString();
+        QTest::newRow("configuration folder not made yet") << false << u"home/.config"_s;
     }
     void dataFolderFallsBackToTheConfigFolder()
     {
         QFETCH(bool, leftoverProbe);
+        QFETCH(QString, configHome);
         QTemporaryDir program;
-        QTemporaryDir config;
+        QTemporaryDir configRoot;
+        const QString configFolder = configHome.isEmpty() ? configRoot.path() : configRoot.filePath(configHome);
         QString programFolder = program.path();
         if (leftoverProbe) {
             QFile probe(program.filePath(u"chk.tmp"_s));
@@ -46,8 +50,8 @@ private Q_SLOTS:
             // Not even root can create a file in /proc.
             programFolder = u"/proc"_s;
         }
-        const QString expected = config.path() + u"/BRINDLE/Tagscope/"_s;
-        QCOMPARE(ChooseDataFolder(programFolder, config.path(), u"BRINDLE"_s, u"Tagscope"_s), expected);
+        const QString expected = configFolder + u"/BRINDLE/Tagscope/"_s;
+        QCOMPARE(ChooseDataFolder(programFolder, configFolder, u"BRINDLE"_s, u"Tagscope"_s), expected);
         QVERIFY(QFileInfo(expected).isDir());
         if (leftoverProbe)
             QVERIFY(QFile::exists(program.filePath(u"chk.tmp"_s)));

@@ -5,12 +5,15 @@
 #include "core/metadata/deployment.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QScopeGuard>
 #include <QTest>
+
+#include <thread>
 
 namespace {
 
@@ -28,6 +31,15 @@ QByteArray versionOf(const QString& program)
 }
 
 const QStringList PackageFiles = {QStringLiteral("exiftool"), QStringLiteral("exiftool_files.zip")};
+
+// How many files a folder holds, at any depth.
+qsizetype filesBelow(const QString& folder)
+{
+    qsizetype count = 0;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
 
 } // namespace
 
@@ -48,6 +60,7 @@ private slots:
     void badArchive_data();
     void badArchive();
     void removeAtExit();
+    void twoCopiesDeployAtOnce();
     void relativeFoldersStageNothing_data();
     void relativeFoldersStageNothing();
 
@@ -172,22 +185,26 @@ void TestDeployment::incompletePackage_data()
 {
     QTest::addColumn<bool>("withLauncher");
     QTest::addColumn<bool>("withArchive");
-    QTest::addColumn<bool>("exiftoolOnPath");
+    QTest::addColumn<QString>("pathExifTool"); // the script of the "exiftool" on the search path; empty: none there
     QTest::addColumn<bool>("ready");
 
+    const QString answers = QStringLiteral("#!/bin/sh\necho 12.57\n");
     // A package without its archive has failed, even though a system ExifTool could run.
-    QTest::newRow("no archive") << true << false << true << false;
-    QTest::newRow("archive without launcher") << false << true << true << false;
-    QTest::newRow("no package, ExifTool on PATH") << false << false << true << true;
-    QTest::newRow("no package, nothing on PATH") << false << false << false << false;
+    QTest::newRow("no archive") << true << false << answers << false;
+    QTest::newRow("archive without launcher") << false << true << answers << false;
+    QTest::newRow("no package, ExifTool on PATH") << false << false << answers << true;
+    QTest::newRow("no package, an ExifTool on PATH that does not run")
+        << false << false << QStringLiteral("#!/bin/sh\nexit 1\n") << false;
+    QTest::newRow("no package, nothing on PATH") << false << false << QString() << false;
 }
 
 void TestDeployment::incompletePackage()
 {
     QFETCH(bool, withLauncher);
     QFETCH(bool, withArchive);
-    QFETCH(bool, exiftoolOnPath);
+    QFETCH(QString, pathExifTool);
     QFETCH(bool, ready);
+    const bool exiftoolOnPath = !pathExifTool.isEmpty();
 
     const QString package = PackageFolder(m_folders.programFolder);
     if (!withLauncher)
@@ -196,10 +213,10 @@ void TestDeployment::incompletePackage()
         QVERIFY(QFile::remove(package + QStringLiteral("exiftool_files.zip")));
     const QString bin = m_root->filePath(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(bin));
-    const QString pathExifTool = bin + QStringLiteral("/exiftool");
+    const QString pathProgram = bin + QStringLiteral("/exiftool");
     if (exiftoolOnPath) {
-        QVERIFY(WriteWholeFile(pathExifTool, "#!/bin/sh\n"));
-        QVERIFY(QFile::setPermissions(pathExifTool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(WriteWholeFile(pathProgram, pathExifTool.toUtf8()));
+        QVERIFY(QFile::setPermissions(pathProgram, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
     const ExifToolDeployment result = deploy({bin});
@@ -211,7 +228,9 @@ void TestDeployment::incompletePackage()
     QCOMPARE(m_chosen, QStringList());
     QCOMPARE(m_busy, QList<bool>({true, false}));
     QCOMPARE(FolderEntries(m_folders.tempFolder), QStringList());
-    QCOMPARE(ExifToolProgram(result.exifToolFolder, {bin}), exiftoolOnPath ? pathExifTool : QString());
+    QCOMPARE(ExifToolProgram(result.exifToolFolder, {bin}), exiftoolOnPath ? pathProgram : QString());
+    // The program the commands run: ExifTool from the search path only when no package ships.
+    QCOMPARE(result.program, !withLauncher && !withArchive && exiftoolOnPath ? pathProgram : QString());
     RemoveExifToolFolder(result.exifToolFolder);
     QVERIFY(QFileInfo::exists(m_folders.tempFolder));
 }
@@ -307,6 +326,48 @@ void TestDeployment::relativeFoldersStageNothing()
     QCOMPARE(FolderEntries(m_root->path()), before);
     QCOMPARE(QFileInfo::exists(QStringLiteral("/exiftool")), rootStagingBefore);
 }
+
+void TestDeployment::twoCopiesDeployAtOnce()
+{
+    // Two copies started from one writable program folder share it as their staging folder: neither may take the
+    // other's half-unpacked files, and both must end with a whole ExifTool.
+    const qsizetype wholeFiles = filesBelow(deploy().exifToolFolder);
+    QVERIFY(wholeFiles > 100);
+    for (int round = 0; round < 5; ++round) {
+        DeploymentFolders first = m_folders;
+        first.dataFolder = m_folders.programFolder;
+        first.tempFolder = m_root->filePath(QStringLiteral("first %1/").arg(round));
+        DeploymentFolders second = first;
+        second.tempFolder = m_root->filePath(QStringLiteral("second %1/").arg(round));
+        QVERIFY(QDir().mkpath(first.tempFolder) && QDir().mkpath(second.tempFolder));
+
+        ExifToolDeployment results[2];
+        std::exception_ptr errors[2];
+        {
+            std::jthread other([&] {
+                try {
+                    results[1] = DeployExifTool(second);
+                } catch (...) {
+                    errors[1] = std::current_exception();
+                }
+            });
+            try {
+                results[0] = DeployExifTool(first);
+            } catch (...) {
+                errors[0] = std::current_exception();
+            }
+        }
+        const qsizetype expected = wholeFiles;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(!errors[i]);
+            QVERIFY(results[i].ready());
+            QCOMPARE(versionOf(results[i].program), m_systemVersion);
+            QCOMPARE(filesBelow(results[i].exifToolFolder), expected);
+        }
+        QCOMPARE(FolderEntries(PackageFolder(m_folders.programFolder)), PackageFiles);
+    }
+}
+
 
 QTEST_GUILESS_MAIN(TestDeployment)
 #include "tst_deployment.moc"

@@ -45,6 +45,8 @@ void dropUrls(QWidget& window, const QList<QUrl>& urls)
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &drop);
+    // The window handles the dropped items once the drop itself is over.
+    QCoreApplication::processEvents();
 }
 
 } // namespace
