@@ -1,5 +1,7 @@
 #include "support/fakedialogs.h"
 
+#include <QFileInfo>
+
 namespace {
 
 std::optional<QString> takeFront(std::deque<std::optional<QString>>& answers)
@@ -32,8 +34,16 @@ std::optional<QString> FakeDialogs::chooseFolder(const FolderRequest& request)
     return takeFront(m_folderAnswers);
 }
 
-std::optional<QString> FakeDialogs::chooseSaveFile(const SaveFileRequest& request)
+std::optional<SaveFileChoice> FakeDialogs::chooseSaveFile(const SaveFileRequest& request)
 {
     saveRequests.append(request);
-    return takeFront(m_saveAnswers);
+    std::optional<bool> confirm;
+    if (!m_confirmAnswers.empty()) {
+        confirm = m_confirmAnswers.front();
+        m_confirmAnswers.pop_front();
+    }
+    const std::optional<QString> file = takeFront(m_saveAnswers);
+    if (!file)
+        return std::nullopt;
+    return SaveFileChoice{*file, confirm.value_or(QFileInfo::exists(*file))};
 }

@@ -15,11 +15,17 @@ class FakeDialogs final : public Dialogs
 public:
     int showMessage(const MessageBoxSpec& box) override;
     std::optional<QString> chooseFolder(const FolderRequest& request) override;
-    std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
+    std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) override;
 
     void answerNextMessage(int result) { m_messageAnswers.push_back(result); }
     void chooseNextFolder(std::optional<QString> folder) { m_folderAnswers.push_back(std::move(folder)); }
-    void chooseNextSaveFile(std::optional<QString> file) { m_saveAnswers.push_back(std::move(file)); }
+    // The next save dialog chooses file; a file that exists then counts as one the user agreed to replace, unless
+    // confirmReplace says otherwise.
+    void chooseNextSaveFile(std::optional<QString> file, std::optional<bool> confirmReplace = std::nullopt)
+    {
+        m_saveAnswers.push_back(std::move(file));
+        m_confirmAnswers.push_back(confirmReplace);
+    }
 
     QList<MessageBoxSpec> messages;
     QList<FolderRequest> folderRequests;
@@ -29,4 +35,5 @@ private:
     std::deque<int> m_messageAnswers;
     std::deque<std::optional<QString>> m_folderAnswers;
     std::deque<std::optional<QString>> m_saveAnswers;
+    std::deque<std::optional<bool>> m_confirmAnswers;
 };

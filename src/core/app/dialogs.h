@@ -94,6 +94,12 @@ struct SaveFileRequest
     QString proposedName;     // a file name or a full path
 };
 
+struct SaveFileChoice
+{
+    QString path;
+    bool replaceConfirmed = false; // the file existed and the user agreed to replace it
+};
+
 // Every modal box and file or folder dialog goes through this interface, so tests can answer them.
 class Dialogs
 {
@@ -104,9 +110,9 @@ public:
     virtual int showMessage(const MessageBoxSpec& box) = 0;
     // The chosen folder, or nothing when the user cancelled.
     virtual std::optional<QString> chooseFolder(const FolderRequest& request) = 0;
-    // The chosen file, or nothing when the user cancelled. The dialog asks before an existing file is replaced, so a
-    // chosen file that exists is one the user agreed to replace.
-    virtual std::optional<QString> chooseSaveFile(const SaveFileRequest& request) = 0;
+    // The chosen file, or nothing when the user cancelled. The dialog asks before it lets the user choose an existing
+    // file, and says whether it did.
+    virtual std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) = 0;
 };
 
 // Shows the box of BuildCustomMessageDialog through dialogs and returns its result code.

@@ -201,11 +201,11 @@ void TAppForm::saveMetadata(bool asCsv)
     request.defaultExtension = asCsv ? u"csv"_s : u"txt"_s;
     request.filter = asCsv ? u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s : u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
     request.proposedName = m_saveDialogName;
-    const std::optional<QString> chosen = m_dialogs.chooseSaveFile(request);
+    const std::optional<SaveFileChoice> chosen = m_dialogs.chooseSaveFile(request);
     if (!chosen)
         return;
-    m_saveDialogName = *chosen;
-    WriteMetadataLines(*chosen, asCsv ? MetadataCsvRows(text, m_listSeparator) : MetadataTxtLines(text));
+    m_saveDialogName = chosen->path;
+    WriteMetadataLines(chosen->path, asCsv ? MetadataCsvRows(text, m_listSeparator) : MetadataTxtLines(text));
 }
 
 QString TAppForm::PaneText() const
@@ -233,16 +233,15 @@ void TAppForm::SaveAs1Click()
     SaveFileRequest request;
     request.filter = u"Any File (*.*)|*.*"_s;
     request.proposedName = source;
-    const std::optional<QString> chosen = m_dialogs.chooseSaveFile(request);
+    const std::optional<SaveFileChoice> chosen = m_dialogs.chooseSaveFile(request);
     if (!chosen)
         return;
-    m_saveDialogName = *chosen;
+    m_saveDialogName = chosen->path;
 
     CopyWithoutMetadataRequest copy;
     copy.source = source;
-    copy.target = *chosen;
-    // The dialog asked before it let the user choose an existing file.
-    copy.replaceConfirmed = QFileInfo::exists(*chosen);
+    copy.target = chosen->path;
+    copy.replaceConfirmed = chosen->replaceConfirmed;
     copy.exifToolProgram = m_exifToolProgram;
     copy.workingFolder = ExifToolFolder;
     copy.tempFolder = GetTempDirectory();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -93,18 +94,31 @@ std::optional<QString> QtDialogs::chooseFolder(const FolderRequest& request)
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> QtDialogs::chooseSaveFile(const SaveFileRequest& request)
+std::optional<SaveFileChoice> QtDialogs::chooseSaveFile(const SaveFileRequest& request)
 {
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(QtNameFilters(request.filter));
     dialog.setDefaultSuffix(request.defaultExtension);
+    // The question is asked below, for the name with its default extension, and its answer is kept: a native
+    // dialog may ask for the name as typed and add the extension afterwards.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString path = dialog.selectedFiles().constFirst();
+        if (!QFileInfo::exists(path))
+            return SaveFileChoice{path, false};
+        const MessageBoxSpec question = BuildMessageBox(
+            u"%1 already exists.\nDo you want to replace it?"_s.arg(QFileInfo(path).fileName()),
+            DialogType::Confirmation, {DialogButton::Yes, DialogButton::No}, dialog.windowTitle());
+        if (showMessage(question) == ModalResult::Yes)
+            return SaveFileChoice{path, true};
+        dialog.selectFile(path);
+    }
 }
 
 QStringList QtNameFilters(const QString& filter)

@@ -8,7 +8,7 @@ class QtDialogs final : public Dialogs
 public:
     int showMessage(const MessageBoxSpec& request) override;
     std::optional<QString> chooseFolder(const FolderRequest& request) override;
-    std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
+    std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) override;
 };
 
 // Turns "TXT File (*.txt)|*.txt|Any File (*.*)|*.*" into Qt name filters ("TXT File (*.txt)", "Any File (*)"):

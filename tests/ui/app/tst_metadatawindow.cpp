@@ -228,6 +228,21 @@ private Q_SLOTS:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"existing.jpg"_s});
     }
 
+    void saveAsKeepsAFileTheUserWasNotAskedAbout()
+    {
+        MetadataFixture f;
+        f.select({f.rowOf(u"Nikon.jpg"_s)});
+        QTemporaryDir out;
+        const QString target = out.filePath(u"appeared.jpg"_s);
+        QVERIFY(WriteWholeFile(target, "made by someone else after the dialog closed"));
+        f.dialogs.chooseNextSaveFile(target, false);
+        f.action("SaveAs1")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.messages.size(), 1, 30000);
+        QCOMPARE(f.dialogs.messages[0].caption, u"Error"_s);
+        QVERIFY(f.dialogs.messages[0].text.contains(target));
+        QCOMPARE(ReadWholeFile(target), QByteArray("made by someone else after the dialog closed"));
+    }
+
     void deploysThePackageAndRemovesItAtExit()
     {
         AppFormFixture f;
