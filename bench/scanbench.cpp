@@ -11,6 +11,7 @@
 #include "core/filelist/filerecords.h"
 #include "core/filelist/filesearcher.h"
 #include "core/filelist/filesort.h"
+#include "core/platform/filelimit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -51,6 +52,7 @@ int usage()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    RaiseOpenFileLimit();
 
     ScanSettings settings;
     settings.filterText = QStringLiteral("*");

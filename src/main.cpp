@@ -1,5 +1,6 @@
 #include "buildconfig.h"
 #include "core/app/datafolder.h"
+#include "core/platform/filelimit.h"
 #include "core/platform/instancelock.h"
 #include "core/platform/privatetemp.h"
 #include "ui/app/appform.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
 {
     // Marks this copy as running; a second copy starts normally.
     const InstanceLock instanceLock;
+    RaiseOpenFileLimit();
 
     QApplication::setApplicationName(QStringLiteral(TAGSCOPE_PRODUCT_NAME));
     QApplication::setOrganizationName(QStringLiteral(TAGSCOPE_COMPANY_NAME));

@@ -159,6 +159,8 @@ void FileListModel::clear()
 
 void FileListModel::ImageListSifirla()
 {
+    // An index into the old cache would name another file type's picture in the new one.
+    m_records.forgetImageIndexes();
     m_icons.ImageListSifirla();
 }
 

@@ -47,6 +47,7 @@ public:
 
     // A scan starts: the file list, the rows and the pictures are cleared.
     void clear();
+    // Resets the picture cache ("reset the image list") to its two fixed pictures.
     void ImageListSifirla();
 
     // Announces the records appended since the last announcement.

@@ -90,6 +90,13 @@ void FileRecords::setImageIndex(std::size_t i, qint32 imageIndex)
         m_array[i].FImageIndex = imageIndex;
 }
 
+void FileRecords::forgetImageIndexes()
+{
+    std::lock_guard lock(m_mutex);
+    for (std::size_t i = 0; i < m_array.size(); ++i)
+        m_array[i].FImageIndex = -1;
+}
+
 void FileRecords::sort(int column, bool descending)
 {
     std::lock_guard lock(m_mutex);

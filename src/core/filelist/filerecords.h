@@ -59,6 +59,8 @@ public:
     bool renameRecord(std::size_t i, const QString& newFullName);
 
     void setImageIndex(std::size_t i, qint32 imageIndex);
+    // Every record's picture is to be looked up again.
+    void forgetImageIndexes();
 
     // Sorts the whole list by a column of the list (0 name, 1 extension, 2 date, 3 size); other columns leave it
     // alone.

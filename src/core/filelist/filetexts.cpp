@@ -76,9 +76,19 @@ QString ExtensionText(QStringView path)
 
 QString GroupedNumberText(qint64 n, const QLocale& locale)
 {
-    QLocale grouped = locale;
-    grouped.setNumberOptions(locale.numberOptions() & ~QLocale::NumberOptions(QLocale::OmitGroupSeparator));
-    return grouped.toString(n);
+    // Always groups of three: QLocale's own grouping leaves four-digit numbers alone in some locales (Spanish,
+    // Polish) and groups by two in others (Indian English).
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    const QString digits = plain.toString(n);
+    const QString separator = locale.groupSeparator();
+    qsizetype firstDigit = 0;
+    while (firstDigit < digits.size() && !digits[firstDigit].isDigit())
+        ++firstDigit;
+    QString grouped = digits;
+    for (qsizetype at = digits.size() - 3; at > firstDigit; at -= 3)
+        grouped.insert(at, separator);
+    return grouped;
 }
 
 QString Sutun1NeOlacak(bool hideInitialPath, bool hideFileExtension, const QString& sourceDirectory,

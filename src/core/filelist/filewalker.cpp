@@ -123,8 +123,12 @@ void FileWalker::run()
 
 bool FileWalker::stopCheck()
 {
-    if (!m_stop.load(std::memory_order_relaxed))
+    if (!m_stop.load(std::memory_order_relaxed)) {
+        // Matches found among many that do not match must still show while the walk goes on.
+        if (!m_batch.empty() && m_sinceFlush.hasExpired(kBatchMilliseconds))
+            flush();
         return false;
+    }
     flush();
     if (m_onInterrupted)
         m_onInterrupted();
@@ -415,7 +419,7 @@ void FileWalker::walkFolder(int folderFd, const QString& folder)
             }
             if (type == DT_DIR) {
                 if (m_settings.includeSubfolders)
-                    enterSubfolder(folderFd, name, folder);
+                    enterSubfolder(folderFd, name, folder, isLink(folderFd, name, entries[i].type));
             } else {
                 QString fileName = QFile::decodeName(name);
                 if (m_filter.matches(fileName)) {
@@ -429,7 +433,16 @@ void FileWalker::walkFolder(int folderFd, const QString& folder)
     }
 }
 
-void FileWalker::enterSubfolder(int parentFd, const char* name, const QString& folder)
+// Whether the entry name of the folder folderFd is a symbolic link; type is what the listing said of it.
+bool FileWalker::isLink(int folderFd, const char* name, unsigned char type)
+{
+    if (type != DT_UNKNOWN)
+        return type == DT_LNK;
+    struct stat st;
+    return ::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+void FileWalker::enterSubfolder(int parentFd, const char* name, const QString& folder, bool throughLink)
 {
     const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -445,6 +458,12 @@ void FileWalker::enterSubfolder(int parentFd, const char* name, const QString& f
             ::close(fd);
             return;
         }
+    }
+    // A folder reached through a link is walked once per scan, however many links lead to it: links that point at
+    // each other in a mesh (as package managers make them) would otherwise open every path through the mesh.
+    if (throughLink && !m_linkedFolders.insert({id.device, id.inode}).second) {
+        ::close(fd);
+        return;
     }
     m_openFolders.push_back(id);
     struct Pop

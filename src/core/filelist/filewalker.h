@@ -11,6 +11,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 class FileRecords;
@@ -34,7 +36,8 @@ struct ScanSettings
 
 // The walk of one scan: depth first, each folder in the order its listing returns the entries, a subfolder's files
 // at the place the subfolder has in its parent's listing. Links are followed (a link to a folder is walked like the
-// folder) but a folder already open on the current path is not entered again, which ends every cycle of links.
+// folder) but a folder already open on the current path is not entered again, which ends every cycle of links, and
+// a folder reached through links is walked once per scan, which keeps a mesh of links from multiplying the walk.
 // Folders that cannot be listed are skipped silently. Records are appended to the file list in batches.
 class FileWalker final
 {
@@ -68,9 +71,11 @@ private:
         unsigned long long inode;
     };
     void walkFolder(int folderFd, const QString& folder);
-    void enterSubfolder(int parentFd, const char* name, const QString& folder);
+    static bool isLink(int folderFd, const char* name, unsigned char type);
+    void enterSubfolder(int parentFd, const char* name, const QString& folder, bool throughLink);
     void statFiles(int folderFd, std::vector<FileStat>& files);
     std::vector<FolderId> m_openFolders;
+    std::set<std::pair<unsigned long long, unsigned long long>> m_linkedFolders; // (device, inode) entered via links
     std::unique_ptr<StatHelper> m_statHelper;
 #else
     void walkFolder(const QString& folder);

@@ -41,6 +41,9 @@ char32_t nextCodePoint(QStringView text, qsizetype& i)
 
 QStringList SplitFilter(QStringView filter)
 {
+    // A NUL character ends the text; read as an entry's end, it would never be skipped and the split never end.
+    if (const qsizetype nul = filter.indexOf(QChar(0)); nul >= 0)
+        filter = filter.first(nul);
     QStringList entries;
     const qsizetype n = filter.size();
     qsizetype i = 0;

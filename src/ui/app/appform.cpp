@@ -88,13 +88,17 @@ TAppForm::TAppForm(AppStartup startup, Dialogs& dialogs, DesktopShell& shell, QW
 
 TAppForm::~TAppForm()
 {
-    // Destroyed without being closed: the workers must still end before the window's members go.
+    // The workers must end before the members they use go, whether or not the window was closed first.
+    if (m_searcher)
+        m_searcher->stopAndWait();
     if (!m_closing) {
         m_closing = true;
-        if (m_searcher)
-            m_searcher->stopAndWait();
         FormDestroy();
     }
+    // The model reads the file list, which goes with this object, before the model would go with the children.
+    ListView1->setModel(nullptr);
+    delete m_model;
+    m_model = nullptr;
 }
 
 void TAppForm::runCommand(const std::function<void()>& handler)

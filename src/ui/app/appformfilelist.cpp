@@ -90,9 +90,9 @@ void TAppForm::startScan()
     setStatusText(0, u"Searching..."_s);
     setStatusText(1, QString());
     ScanStopwatch.start();
+    // No pending events are handled here: a close waiting among them would run before the walk exists and leave
+    // it running after the window has gone. The cleared list repaints by itself.
     m_model->clear();
-    m_model->ImageListSifirla();
-    QCoreApplication::processEvents();
 
     ScanSettings settings;
     settings.folder = m_selectedFolder;

@@ -172,6 +172,10 @@ void TestNameMask::splitting_data()
     QTest::newRow("doubled quote") << "\"say \"\"hi\"\"\";x" << strings({"say \"hi\"", "x"});
     QTest::newRow("unclosed quote") << "\"open ; end" << strings({"open ; end"});
     QTest::newRow("quote inside entry") << "a\"b c" << strings({"a\"b", "c"});
+    // A NUL character ends the text, as it ends a text of the system.
+    QTest::newRow("NUL ends the text") << QString::fromUtf16(u"a\0b;c", 5) << strings({"a"});
+    QTest::newRow("NUL first") << QString::fromUtf16(u"\0*.jpg", 6) << QStringList{};
+    QTest::newRow("NUL in quotes") << QString::fromUtf16(u"\"a\0b\"", 5) << strings({"a"});
 }
 
 void TestNameMask::splitting()

@@ -255,6 +255,20 @@ private Q_SLOTS:
         f.form.reset();
     }
 
+    void closeWaitingWhenAScanStarts()
+    {
+        ScanFixture f;
+        f.makeDeepTree();
+        f.chooseFolder(f.tree.path());
+        QMetaObject::invokeMethod(f.form.get(), &QWidget::close, Qt::QueuedConnection);
+        f.button()->click();
+        QCoreApplication::processEvents(); // the close runs now, with the walk under way
+        QVERIFY(!f.form->isScanning());
+        const std::size_t rows = f.form->fileRecords().size();
+        QVERIFY(rows < ScanFixture::kDeepFiles);
+        f.form.reset();
+    }
+
     void headerClicksSort()
     {
         ScanFixture f;
@@ -294,8 +308,11 @@ private Q_SLOTS:
         QCOMPARE(rows, (QList<int>{0, 1}));
 
         // A new scan goes back to column 0 but keeps the direction.
+        clickHeader(3);
+        QVERIFY(f.form->sortState().Descending);
         f.scanAndWait();
         QCOMPARE(f.form->sortState().SortedColumn, 0);
+        QVERIFY(f.form->sortState().Descending);
     }
 };
 
