@@ -3,9 +3,9 @@
 // tagscope-maketree DIR A B C FILES
 //
 // DIR gets A folders, each of them B folders, each of those C folders, and each of these FILES empty files with a
-// mix of extensions (some in upper case, one with two dots, some without). Each leaf folder's files have last-write
-// times a few seconds apart over ten minutes, and the leaves follow each other, so the dates are varied like those
-// of real files rather than all in one minute.
+// mix of extensions (some in upper case, one with two dots, some without). Every file has a last-write time of its own
+// minute, 61 seconds after the one before: the hardest case for anything shared between files of one minute, and
+// varied like the dates of real files rather than all in one minute.
 
 #include <cerrno>
 #include <cstdio>
@@ -20,7 +20,7 @@
 namespace {
 
 const char* const kExtensions[] = {".jpg", ".JPG", ".png", ".txt", ".pdf", ".tar.gz", ".mp4", ".docx", "", ".json"};
-constexpr long kSecondsPerLeaf = 600;
+constexpr long kSecondsPerFile = 61;
 constexpr long long kFirstTime = 1704067200; // 2024-01-01 00:00:00 UTC
 
 bool makeFolder(const std::string& path)
@@ -38,7 +38,6 @@ bool makeLeaf(const std::string& folder, long leaf, long files)
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
         return false;
-    const long step = files > 0 ? kSecondsPerLeaf / files + 1 : 1;
     char name[64];
     for (long i = 0; i < files; ++i) {
         const char* extension = kExtensions[static_cast<std::size_t>(i) % std::size(kExtensions)];
@@ -49,7 +48,7 @@ bool makeLeaf(const std::string& folder, long leaf, long files)
             ::close(dir);
             return false;
         }
-        const timespec when{static_cast<time_t>(kFirstTime + leaf * kSecondsPerLeaf + i * step), 0};
+        const timespec when{static_cast<time_t>(kFirstTime + (leaf * files + i) * kSecondsPerFile), 0};
         const timespec times[2] = {when, when};
         ::futimens(fd, times);
         ::close(fd);

@@ -32,7 +32,8 @@ bool isColumn(int column)
 
 FileListModel::FileListModel(FileRecords& records, const QLocale& locale, QObject* parent,
                              const QString& folderIconPath, const QString& blankIconPath)
-    : QAbstractTableModel(parent), m_records(records), m_locale(locale), m_icons(folderIconPath, blankIconPath)
+    : QAbstractTableModel(parent), m_records(records), m_locale(locale), m_dates(locale),
+      m_icons(folderIconPath, blankIconPath)
 {
     m_rowCount = static_cast<int>(m_records.size());
     m_records.setAppendListener([this] {
@@ -87,7 +88,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         case ExtensionColumn:
             return r.FExtension;
         case DateColumn:
-            return r.FDate;
+            return r.FDate(m_dates);
         case SizeColumn:
             return r.FSize == -1 ? QStringLiteral("-") : GroupedNumberText(r.FSize, m_locale);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/filelist/fileicons.h"
+#include "core/filelist/filetexts.h"
 
 #include <QAbstractTableModel>
 #include <QLocale>
@@ -71,6 +72,7 @@ private:
 
     FileRecords& m_records;
     QLocale m_locale;
+    mutable FileDateTexts m_dates; // the texts of the dates of the rows drawn
     mutable FileIcons m_icons;
     bool m_showIcons = false;
     int m_rowCount = 0;

@@ -11,3 +11,8 @@ QString FolderWithSeparator(const QString& folder)
         return folder;
     return folder + kPathSeparator;
 }
+
+QString TMyRecord::FDate(FileDateTexts& dates) const
+{
+    return FDateKey == kUnknownDateKey ? QString() : dates.text(FDateKey);
+}

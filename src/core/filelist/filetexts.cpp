@@ -168,6 +168,11 @@ const QString& FileDateTexts::text(qint64 secsSinceEpoch)
         return *m_lastText;
     auto it = m_texts.find(bucket);
     if (it == m_texts.end()) {
+        // Only the texts of rows drawn or written lately are worth keeping.
+        if (m_texts.size() >= kMaxCachedTexts) {
+            m_texts.clear();
+            m_lastText = nullptr;
+        }
         // The start of the bucket shows the same minute (or second) as every time in it, since local time differs
         // from UTC by whole minutes.
         it = m_texts.emplace(bucket, makeText(bucket * m_step)).first;

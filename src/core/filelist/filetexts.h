@@ -76,6 +76,7 @@ private:
     bool m_byParts = true; // false when the format shows the zone, which only a whole date and time can give
     std::unordered_map<qint64, QString> m_dayTexts;
     std::unordered_map<int, QString> m_timeTexts;
+    static constexpr std::size_t kMaxCachedTexts = 65536;
     qint64 m_lastBucket = std::numeric_limits<qint64>::min();
     const QString* m_lastText = nullptr;
     std::unordered_map<qint64, QString> m_texts;

@@ -141,10 +141,8 @@ void FileWalker::addRecord(QString name, const QString& folder, const qint64* mt
     record.FExtension = m_extensions->text(name);
     record.FName = std::move(name);
     record.FFolder = folder;
-    if (mtime) {
-        record.FDate = m_dates.text(*mtime);
+    if (mtime)
         record.FDateKey = m_dates.key(*mtime);
-    }
     record.FSize = m_settings.calculateSize ? size : -1;
     m_batch.push_back(std::move(record));
     if (m_batch.size() >= kBatchSize || m_sinceFlush.hasExpired(kBatchMilliseconds))

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <ctime>
+
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -27,7 +29,7 @@ TMyRecord record(const QString& folder, const QString& name, qint64 size = 0)
     r.FFolder = folder;
     r.FName = name;
     r.FExtension = ExtensionText(name);
-    r.FDate = QStringLiteral("3/9/26 2:05 PM");
+    r.FDateKey = 1773065100; // 3/9/26 2:05 PM in UTC
     r.FSize = size;
     return r;
 }
@@ -56,6 +58,7 @@ class TestFileListModel : public QObject
 
 private slots:
     void headers();
+    void dateTexts();
     void cellTexts_data();
     void cellTexts();
     void rowsAnnouncedInBatches();
@@ -107,7 +110,6 @@ void TestFileListModel::cellTexts()
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.index(0, 0).data().toString(), u"/photos/ARCHIVE.TAR.GZ"_s);
     QCOMPARE(model.index(0, 1).data().toString(), u"GZ"_s);
-    QCOMPARE(model.index(0, 2).data().toString(), u"3/9/26 2:05 PM"_s);
     QCOMPARE(model.index(0, 3).data().toString(), sizeText);
     QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
     QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsSelectable);
@@ -212,6 +214,25 @@ void TestFileListModel::removeWithPathAndRename()
     // The extension text is the one made by the scan.
     QCOMPARE(model.index(0, 1).data().toString(), QString());
     QVERIFY(!model.renameRecord(1, u"/d/z"_s));
+}
+
+void TestFileListModel::dateTexts()
+{
+    qputenv("TZ", "UTC");
+    tzset();
+    FileRecords records;
+    std::vector<TMyRecord> batch{record(u"/d/"_s, u"a.txt"_s), record(u"/d/"_s, u"b.txt"_s),
+                                 record(u"/d/"_s, u"c.txt"_s)};
+    batch[1].FDateKey = kUnknownDateKey;
+    batch[2].FDateKey = 946684800; // 2000-01-01 00:00 UTC
+    records.append(batch);
+    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    // The text is made from the kept time when the row is drawn, in the locale the list is shown with.
+    QCOMPARE(model.index(0, DateColumn).data().toString(), u"3/9/26 2:05 PM"_s);
+    QCOMPARE(model.index(1, DateColumn).data().toString(), QString());
+    QCOMPARE(model.index(2, DateColumn).data().toString(), u"1/1/00 12:00 AM"_s);
+    FileListModel german(records, QLocale(QLocale::German, QLocale::Germany), nullptr, kNoIcon, kNoIcon);
+    QCOMPARE(german.index(0, DateColumn).data().toString(), u"09.03.26 14:05"_s);
 }
 
 void TestFileListModel::iconsCachedByType()

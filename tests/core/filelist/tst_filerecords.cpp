@@ -320,7 +320,7 @@ void TestFileRecords::rename()
     FileRecords records;
     std::vector<TMyRecord> batch{record(QStringLiteral("/d/old.txt"), 3, 60, QStringLiteral("TXT")),
                                  record(QStringLiteral("/d/other"))};
-    batch[0].FDate = QStringLiteral("1/1/70 12:01 AM");
+    batch[0].FDateKey = 60;
     batch[1].FFolder = batch[0].FFolder; // as a scan shares it
     records.append(batch);
     QVERIFY(records.renameRecord(0, QStringLiteral("/d/new.jpg")));
@@ -330,7 +330,7 @@ void TestFileRecords::rename()
     // The folder text stays shared with the other files of the folder.
     QVERIFY(r.FFolder.isSharedWith(records.at(1).FFolder));
     QCOMPARE(r.FExtension, QStringLiteral("TXT"));
-    QCOMPARE(r.FDate, QStringLiteral("1/1/70 12:01 AM"));
+    QCOMPARE(r.FDateKey, qint64(60));
     QCOMPARE(r.FSize, qint64(3));
     QVERIFY(!records.renameRecord(2, QStringLiteral("/d/x")));
 }

@@ -215,7 +215,8 @@ void TestFileSearcher::recordContents()
         QCOMPARE(r.FName, QStringLiteral("Photo.JPEG"));
         QCOMPARE(r.FFullName(), path);
         QCOMPARE(r.FExtension, QStringLiteral("JPEG"));
-        QCOMPARE(r.FDate, QStringLiteral("3/9/26 2:05 PM"));
+        FileDateTexts dates(kUs);
+        QCOMPARE(r.FDate(dates), QStringLiteral("3/9/26 2:05 PM"));
         QCOMPARE(r.FDateKey, qint64(1773065100));
         QCOMPARE(r.FSize, size ? qint64(1234) : qint64(-1));
         QCOMPARE(r.FImageIndex, -1);
@@ -330,14 +331,15 @@ void TestFileSearcher::linksFollowedCyclesEnded()
     // The link to a folder is walked like the folder; the links back to a folder on the current path are not.
     QCOMPARE(listed, (QStringList{root + QStringLiteral("/alias/f.txt"), root + QStringLiteral("/dangling"),
                                   root + QStringLiteral("/filelink.txt"), root + QStringLiteral("/sub/f.txt")}));
+    FileDateTexts dates(kUs);
     for (std::size_t i = 0; i < records.size(); ++i) {
         const TMyRecord r = records.at(i);
         if (r.FName == u"dangling") {
             QCOMPARE(r.FSize, qint64(-1));
-            QCOMPARE(r.FDate, QString());
+            QCOMPARE(r.FDate(dates), QString());
             QCOMPARE(r.FDateKey, kUnknownDateKey);
         } else {
-            QVERIFY(!r.FDate.isEmpty());
+            QVERIFY(!r.FDate(dates).isEmpty());
         }
     }
 }
