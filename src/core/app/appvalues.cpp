@@ -6,7 +6,6 @@
 #include <QFileInfo>
 using namespace Qt::Literals::StringLiterals;
 
-
 QString ApplicationTitle()
 {
     return QStringLiteral(TAGSCOPE_PRODUCT_NAME);

@@ -6,9 +6,9 @@
 namespace {
 
 constexpr std::array kCreationOrder = {
-    DialogButton::Yes,   DialogButton::No,      DialogButton::OK,       DialogButton::Cancel,
-    DialogButton::Abort, DialogButton::Retry,   DialogButton::Ignore,   DialogButton::All,
-    DialogButton::NoToAll, DialogButton::YesToAll, DialogButton::Help, DialogButton::Close,
+    DialogButton::Yes,     DialogButton::No,       DialogButton::OK,     DialogButton::Cancel,
+    DialogButton::Abort,   DialogButton::Retry,    DialogButton::Ignore, DialogButton::All,
+    DialogButton::NoToAll, DialogButton::YesToAll, DialogButton::Help,   DialogButton::Close,
 };
 
 } // namespace
@@ -16,18 +16,30 @@ constexpr std::array kCreationOrder = {
 int ResultCodeOf(DialogButton button)
 {
     switch (button) {
-    case DialogButton::Yes: return ModalResult::Yes;
-    case DialogButton::No: return ModalResult::No;
-    case DialogButton::OK: return ModalResult::OK;
-    case DialogButton::Cancel: return ModalResult::Cancel;
-    case DialogButton::Abort: return ModalResult::Abort;
-    case DialogButton::Retry: return ModalResult::Retry;
-    case DialogButton::Ignore: return ModalResult::Ignore;
-    case DialogButton::All: return ModalResult::All;
-    case DialogButton::NoToAll: return ModalResult::NoToAll;
-    case DialogButton::YesToAll: return ModalResult::YesToAll;
-    case DialogButton::Help: return ModalResult::Help;
-    case DialogButton::Close: return ModalResult::Close;
+    case DialogButton::Yes:
+        return ModalResult::Yes;
+    case DialogButton::No:
+        return ModalResult::No;
+    case DialogButton::OK:
+        return ModalResult::OK;
+    case DialogButton::Cancel:
+        return ModalResult::Cancel;
+    case DialogButton::Abort:
+        return ModalResult::Abort;
+    case DialogButton::Retry:
+        return ModalResult::Retry;
+    case DialogButton::Ignore:
+        return ModalResult::Ignore;
+    case DialogButton::All:
+        return ModalResult::All;
+    case DialogButton::NoToAll:
+        return ModalResult::NoToAll;
+    case DialogButton::YesToAll:
+        return ModalResult::YesToAll;
+    case DialogButton::Help:
+        return ModalResult::Help;
+    case DialogButton::Close:
+        return ModalResult::Close;
     }
     return ModalResult::None;
 }
@@ -35,18 +47,30 @@ int ResultCodeOf(DialogButton button)
 QString StandardButtonText(DialogButton button)
 {
     switch (button) {
-    case DialogButton::Yes: return QStringLiteral("&Yes");
-    case DialogButton::No: return QStringLiteral("&No");
-    case DialogButton::OK: return QStringLiteral("OK");
-    case DialogButton::Cancel: return QStringLiteral("Cancel");
-    case DialogButton::Abort: return QStringLiteral("&Abort");
-    case DialogButton::Retry: return QStringLiteral("&Retry");
-    case DialogButton::Ignore: return QStringLiteral("&Ignore");
-    case DialogButton::All: return QStringLiteral("&All");
-    case DialogButton::NoToAll: return QStringLiteral("N&o to All");
-    case DialogButton::YesToAll: return QStringLiteral("Yes to &All");
-    case DialogButton::Help: return QStringLiteral("&Help");
-    case DialogButton::Close: return QStringLiteral("&Close");
+    case DialogButton::Yes:
+        return QStringLiteral("&Yes");
+    case DialogButton::No:
+        return QStringLiteral("&No");
+    case DialogButton::OK:
+        return QStringLiteral("OK");
+    case DialogButton::Cancel:
+        return QStringLiteral("Cancel");
+    case DialogButton::Abort:
+        return QStringLiteral("&Abort");
+    case DialogButton::Retry:
+        return QStringLiteral("&Retry");
+    case DialogButton::Ignore:
+        return QStringLiteral("&Ignore");
+    case DialogButton::All:
+        return QStringLiteral("&All");
+    case DialogButton::NoToAll:
+        return QStringLiteral("N&o to All");
+    case DialogButton::YesToAll:
+        return QStringLiteral("Yes to &All");
+    case DialogButton::Help:
+        return QStringLiteral("&Help");
+    case DialogButton::Close:
+        return QStringLiteral("&Close");
     }
     return {};
 }

@@ -31,7 +31,7 @@ QList<QStringView> splitLines(QStringView text)
 }
 
 template <typename List>
-auto findByName(List& list, const QString& name, QString(*nameOf)(const typename List::value_type&))
+auto findByName(List& list, const QString& name, QString (*nameOf)(const typename List::value_type&))
 {
     for (auto it = list.begin(); it != list.end(); ++it) {
         if (nameOf(*it).compare(name, Qt::CaseInsensitive) == 0)

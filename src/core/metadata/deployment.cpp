@@ -58,7 +58,8 @@ void lockWithin(int fd, std::chrono::milliseconds limit)
         return;
     QElapsedTimer waited;
     waited.start();
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK && std::chrono::milliseconds(waited.elapsed()) < limit)
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK &&
+           std::chrono::milliseconds(waited.elapsed()) < limit)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
@@ -89,9 +90,8 @@ void unpackAside(const QString& staging)
         throw TagscopeError(QStringLiteral("Cannot create a folder in %1: %2")
                                 .arg(QDir::toNativeSeparators(staging), aside.errorString()));
     ExtractZipArchive(staging + ArchiveName, folder);
-    if (isFolder(folder + FilesFolderName) &&
-        ::rename(QFile::encodeName(folder + FilesFolderName).constData(),
-                 QFile::encodeName(staging + FilesFolderName).constData()) != 0)
+    if (isFolder(folder + FilesFolderName) && ::rename(QFile::encodeName(folder + FilesFolderName).constData(),
+                                                       QFile::encodeName(staging + FilesFolderName).constData()) != 0)
         throw TagscopeError(QStringLiteral("Cannot move the unpacked ExifTool into %1: %2")
                                 .arg(QDir::toNativeSeparators(staging), posixfs::errorText(errno)));
 }
@@ -176,14 +176,15 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
     result.usesPathExifTool = !result.complete && !result.program.isEmpty();
     // "Ready" only for an ExifTool that really runs: a folder mounted noexec, or a broken Perl, would otherwise turn
     // every report into "Failed" without a word.
-    result.runs = !result.program.isEmpty() && ExifToolRuns(result.program, result.complete ? result.exifToolFolder
-                                                                                            : folders.tempFolder);
+    result.runs = !result.program.isEmpty() &&
+                  ExifToolRuns(result.program, result.complete ? result.exifToolFolder : folders.tempFolder);
     return result;
 }
 
 bool ExifToolRuns(const QString& program, const QString& workingFolder)
 {
-    const ConsoleResult run = RunConsoleCommand(program, {QStringLiteral("-ver")}, workingFolder, std::chrono::seconds(30));
+    const ConsoleResult run =
+        RunConsoleCommand(program, {QStringLiteral("-ver")}, workingFolder, std::chrono::seconds(30));
     bool isNumber = false;
     run.output.trimmed().toDouble(&isNumber);
     return run.started && run.finished && isNumber;

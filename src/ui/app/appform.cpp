@@ -257,7 +257,8 @@ QAction* TAppForm::addItem(QMenu* menu, const char* name, const QString& caption
     auto* action = new QAction(caption, this);
     action->setObjectName(QString::fromLatin1(name));
     if (handler)
-        connect(action, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
     else
         action->setEnabled(false); // the command arrives with a later part of the program
     menu->addAction(action);
@@ -370,8 +371,7 @@ void TAppForm::FormCreate()
 
 void TAppForm::chooseDataFolder()
 {
-    m_dataFolder =
-        ChooseDataFolder(m_startup.programFolder, m_startup.configHome, m_companyName, m_productName);
+    m_dataFolder = ChooseDataFolder(m_startup.programFolder, m_startup.configHome, m_companyName, m_productName);
 }
 
 void TAppForm::loadSettings()
@@ -476,9 +476,9 @@ void TAppForm::AddMyFolder(QString folder)
 
 void TAppForm::ResettoDefaults1Click()
 {
-    const int answer = CustomMessageDialog(m_dialogs, u"Restart Application?"_s, DialogType::Confirmation,
-                                           {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s,
-                                           {u"Yes"_s, u"No"_s});
+    const int answer =
+        CustomMessageDialog(m_dialogs, u"Restart Application?"_s, DialogType::Confirmation,
+                            {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s, {u"Yes"_s, u"No"_s});
     if (answer != ModalResult::Yes)
         return;
     QFile::remove(m_dataFolder + u"settings.ini"_s);
@@ -529,8 +529,8 @@ void TAppForm::WMDropFiles(const QStringList& paths)
         try {
             const DropTarget target = ResolveDroppedPath(path);
             if (target.kind == DropKind::Invalid) {
-                m_dialogs.showMessage(BuildMessageBox(u"Not a valid file: "_s + path, DialogType::Error,
-                                                      {DialogButton::OK}, u"Error"_s));
+                m_dialogs.showMessage(
+                    BuildMessageBox(u"Not a valid file: "_s + path, DialogType::Error, {DialogButton::OK}, u"Error"_s));
                 continue;
             }
             LabelDirectory->setText(target.folder);

@@ -187,12 +187,12 @@ private:
     bool m_deployed = false;
     QFutureWatcher<void> m_deployment;
     std::unique_ptr<ExifToolSession> m_exifTool;
-    QString m_waitingReport;     // a file selected before ExifTool was ready
-    int m_shownRequest = 0;      // the report request whose answer the pane is waiting for
+    QString m_waitingReport; // a file selected before ExifTool was ready
+    int m_shownRequest = 0;  // the report request whose answer the pane is waiting for
     std::bitset<std::size_t(BusyJob::Count)> m_busyJobs;
     QString m_exifToolProgram; // the ExifTool the deployment found working; empty when none
-    QString m_saveDialogName;    // the name the save dialog proposes next
-    std::jthread m_saveAs;       // the running "Save As...", if any
+    QString m_saveDialogName;  // the name the save dialog proposes next
+    std::jthread m_saveAs;     // the running "Save As...", if any
 
     QLabel* Label4 = nullptr;
     QPushButton* BitBtn1 = nullptr;

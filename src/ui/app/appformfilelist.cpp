@@ -79,9 +79,9 @@ void TAppForm::Button1Click()
 void TAppForm::startScan()
 {
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    for (QWidget* control : {static_cast<QWidget*>(EditFile), static_cast<QWidget*>(CheckBox1),
-                             static_cast<QWidget*>(CheckBox3), static_cast<QWidget*>(CheckBox4),
-                             static_cast<QWidget*>(CheckBoxFile), static_cast<QWidget*>(BitBtn1)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(EditFile), static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox3),
+          static_cast<QWidget*>(CheckBox4), static_cast<QWidget*>(CheckBoxFile), static_cast<QWidget*>(BitBtn1)})
         control->setEnabled(false);
     Button1->setText(kStop);
     m_sort.scanStarted();
@@ -120,9 +120,9 @@ void TAppForm::startScan()
 
 void TAppForm::restoreScanControls()
 {
-    for (QWidget* control : {static_cast<QWidget*>(EditFile), static_cast<QWidget*>(CheckBox1),
-                             static_cast<QWidget*>(CheckBox3), static_cast<QWidget*>(CheckBox4),
-                             static_cast<QWidget*>(CheckBoxFile), static_cast<QWidget*>(BitBtn1)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(EditFile), static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox3),
+          static_cast<QWidget*>(CheckBox4), static_cast<QWidget*>(CheckBoxFile), static_cast<QWidget*>(BitBtn1)})
         control->setEnabled(true);
     Button1->setText(u"Start"_s);
 }

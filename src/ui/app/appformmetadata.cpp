@@ -47,7 +47,8 @@ void TAppForm::createMetadataCommands()
     const auto bind = [this](const char* name, void (TAppForm::*handler)()) {
         QAction* action = findChild<QAction*>(QString::fromLatin1(name));
         action->setEnabled(true);
-        connect(action, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
     };
     bind("SaveMetadataasTXT1", &TAppForm::SaveMetadataasTXT1Click);
     bind("SaveMetadataasCSV1", &TAppForm::SaveMetadataasCSV1Click);
@@ -65,10 +66,12 @@ void TAppForm::TimerZIPTimer()
     DeploymentCallbacks callbacks;
     // Both run on the deploying thread; the window learns of them through its event loop.
     callbacks.busyChanged = [this](bool busy) {
-        QMetaObject::invokeMethod(this, [this, busy] { setBusy(BusyJob::Deployment, busy); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, busy] { setBusy(BusyJob::Deployment, busy); }, Qt::QueuedConnection);
     };
     callbacks.folderChosen = [this](const QString& folder) {
-        QMetaObject::invokeMethod(this, [this, folder] { ExifToolFolder = folder; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, folder] { ExifToolFolder = folder; }, Qt::QueuedConnection);
     };
     m_deployment.setFuture(QtConcurrent::run([this, folders, callbacks]() mutable {
         std::exception_ptr error;
@@ -193,13 +196,14 @@ void TAppForm::saveMetadata(bool asCsv)
     }
     const QString text = PaneText();
     if (text.isEmpty()) {
-        CustomMessageDialog(m_dialogs, u"No metadata found!"_s, DialogType::Warning, {DialogButton::OK},
-                            u"Warning"_s, {u"OK"_s});
+        CustomMessageDialog(m_dialogs, u"No metadata found!"_s, DialogType::Warning, {DialogButton::OK}, u"Warning"_s,
+                            {u"OK"_s});
         return;
     }
     SaveFileRequest request;
     request.defaultExtension = asCsv ? u"csv"_s : u"txt"_s;
-    request.filter = asCsv ? u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s : u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
+    request.filter =
+        asCsv ? u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s : u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
     request.proposedName = m_saveDialogName;
     const std::optional<SaveFileChoice> chosen = m_dialogs.chooseSaveFile(request);
     if (!chosen)
@@ -265,8 +269,9 @@ void TAppForm::SaveAs1Click()
                                         {u"OK"_s});
                 } else if (!result.moved) {
                     // Never let a copy that was not saved look like a success.
-                    CustomMessageDialog(m_dialogs, u"The copy without metadata could not be saved as \"%1\".\r\r%2"_s
-                                            .arg(target, result.moveError),
+                    CustomMessageDialog(m_dialogs,
+                                        u"The copy without metadata could not be saved as \"%1\".\r\r%2"_s.arg(
+                                            target, result.moveError),
                                         DialogType::Error, {DialogButton::OK}, u"Error"_s, {u"OK"_s});
                 }
             },

@@ -9,8 +9,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 BalloonHint::BalloonHint(QWidget* parent)
-    : QFrame(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
-      m_picture(new QLabel(this)), m_title(new QLabel(this)), m_description(new QLabel(this))
+    : QFrame(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus), m_picture(new QLabel(this)),
+      m_title(new QLabel(this)), m_description(new QLabel(this))
 {
     setObjectName(u"BalloonHint1"_s);
     setAttribute(Qt::WA_ShowWithoutActivating);

@@ -25,9 +25,9 @@ void QtDesktopShell::showItems(const QStringList& paths)
     QStringList uris;
     for (const QString& path : paths)
         uris.append(QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded()));
-    QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s,
-                                                       u"/org/freedesktop/FileManager1"_s,
-                                                       u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s, u"/org/freedesktop/FileManager1"_s,
+                                       u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
     call << uris << QString();
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call));
     const QString firstFolder = QFileInfo(paths.constFirst()).absolutePath();

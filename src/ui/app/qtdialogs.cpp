@@ -43,11 +43,16 @@ protected:
 QMessageBox::Icon iconOf(DialogType type)
 {
     switch (type) {
-    case DialogType::Warning: return QMessageBox::Warning;
-    case DialogType::Error: return QMessageBox::Critical;
-    case DialogType::Information: return QMessageBox::Information;
-    case DialogType::Confirmation: return QMessageBox::Question;
-    case DialogType::Custom: return QMessageBox::NoIcon;
+    case DialogType::Warning:
+        return QMessageBox::Warning;
+    case DialogType::Error:
+        return QMessageBox::Critical;
+    case DialogType::Information:
+        return QMessageBox::Information;
+    case DialogType::Confirmation:
+        return QMessageBox::Question;
+    case DialogType::Custom:
+        return QMessageBox::NoIcon;
     }
     return QMessageBox::NoIcon;
 }
@@ -112,9 +117,9 @@ std::optional<SaveFileChoice> QtDialogs::chooseSaveFile(const SaveFileRequest& r
         const QString path = dialog.selectedFiles().constFirst();
         if (!QFileInfo::exists(path))
             return SaveFileChoice{path, false};
-        const MessageBoxSpec question = BuildMessageBox(
-            u"%1 already exists.\nDo you want to replace it?"_s.arg(QFileInfo(path).fileName()),
-            DialogType::Confirmation, {DialogButton::Yes, DialogButton::No}, dialog.windowTitle());
+        const MessageBoxSpec question =
+            BuildMessageBox(u"%1 already exists.\nDo you want to replace it?"_s.arg(QFileInfo(path).fileName()),
+                            DialogType::Confirmation, {DialogButton::Yes, DialogButton::No}, dialog.windowTitle());
         if (showMessage(question) == ModalResult::Yes)
             return SaveFileChoice{path, true};
         dialog.selectFile(path);

@@ -80,9 +80,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address");
         QTest::newRow("product") << u"www.brindle.example"_s << u"Tagscope"_s
                                  << u"http://www.brindle.example/help/tagscope/"_s;
-        QTest::newRow("blanks and capitals") << u"h.example"_s << u"Tag Scope PRO"_s
-                                             << u"http://h.example/help/tag-scope-pro/"_s;
-        QTest::newRow("only A to Z are lowered") << u"h.example"_s << u"\u00C9X"_s << u"http://h.example/help/\u00C9x/"_s;
+        QTest::newRow("blanks and capitals")
+            << u"h.example"_s << u"Tag Scope PRO"_s << u"http://h.example/help/tag-scope-pro/"_s;
+        QTest::newRow("only A to Z are lowered")
+            << u"h.example"_s << u"\u00C9X"_s << u"http://h.example/help/\u00C9x/"_s;
         QTest::newRow("no host, no address") << QString() << u"Tagscope"_s << QString();
     }
     void helpAddress()
@@ -175,18 +176,17 @@ private Q_SLOTS:
 
         QTest::newRow("yes no renamed") << QList{DialogButton::No, DialogButton::Yes} << QStringList{u"Yes"_s, u"No"_s}
                                         << QStringList{u"Yes"_s, u"No"_s} << QList{6, 7} << 0;
-        QTest::newRow("ok keeps its text") << QList{DialogButton::OK} << QStringList{} << QStringList{u"OK"_s}
-                                           << QList{1} << 0;
-        QTest::newRow("ok is default before yes")
-            << QList{DialogButton::Yes, DialogButton::OK} << QStringList{u"A"_s} << QStringList{u"A"_s, u"OK"_s}
-            << QList{6, 1} << 1;
+        QTest::newRow("ok keeps its text")
+            << QList{DialogButton::OK} << QStringList{} << QStringList{u"OK"_s} << QList{1} << 0;
+        QTest::newRow("ok is default before yes") << QList{DialogButton::Yes, DialogButton::OK} << QStringList{u"A"_s}
+                                                  << QStringList{u"A"_s, u"OK"_s} << QList{6, 1} << 1;
         QTest::newRow("retry default without ok or yes")
             << QList{DialogButton::Close, DialogButton::Retry, DialogButton::Abort} << QStringList{}
             << QStringList{u"&Abort"_s, u"&Retry"_s, u"&Close"_s} << QList{3, 4, 8} << 1;
         QTest::newRow("no default") << QList{DialogButton::Cancel, DialogButton::No} << QStringList{}
                                     << QStringList{u"&No"_s, u"Cancel"_s} << QList{7, 2} << -1;
-        QTest::newRow("extra captions ignored") << QList{DialogButton::OK} << QStringList{u"Fine"_s, u"Spare"_s}
-                                                << QStringList{u"Fine"_s} << QList{1} << 0;
+        QTest::newRow("extra captions ignored")
+            << QList{DialogButton::OK} << QStringList{u"Fine"_s, u"Spare"_s} << QStringList{u"Fine"_s} << QList{1} << 0;
     }
     void customMessageDialogLayout()
     {

@@ -36,33 +36,33 @@ private Q_SLOTS:
         QTest::addColumn<bool>("exists");
         QTest::addColumn<QString>("value");
 
-        QTest::newRow("bom and crlf") << QByteArray("\xEF\xBB\xBF[Settings]\r\nFileMask=*.jpg\r\n\r\n")
-                                      << u"Settings"_s << u"FileMask"_s << true << u"*.jpg"_s;
-        QTest::newRow("no bom, lf") << QByteArray("[Settings]\nFileMask=*.png\n") << u"Settings"_s
-                                    << u"FileMask"_s << true << u"*.png"_s;
+        QTest::newRow("bom and crlf") << QByteArray("\xEF\xBB\xBF[Settings]\r\nFileMask=*.jpg\r\n\r\n") << u"Settings"_s
+                                      << u"FileMask"_s << true << u"*.jpg"_s;
+        QTest::newRow("no bom, lf") << QByteArray("[Settings]\nFileMask=*.png\n") << u"Settings"_s << u"FileMask"_s
+                                    << true << u"*.png"_s;
         QTest::newRow("cr only") << QByteArray("[Settings]\rA=1\rFileMask=x\r") << u"Settings"_s << u"FileMask"_s
                                  << true << u"x"_s;
-        QTest::newRow("names without regard to case") << QByteArray("[settings]\r\nfilemask=*.txt\r\n")
-                                                      << u"Settings"_s << u"FileMask"_s << true << u"*.txt"_s;
+        QTest::newRow("names without regard to case")
+            << QByteArray("[settings]\r\nfilemask=*.txt\r\n") << u"Settings"_s << u"FileMask"_s << true << u"*.txt"_s;
         QTest::newRow("key and value trimmed") << QByteArray("[Settings]\r\n \t FileMask  =  a b \t\r\n")
                                                << u"Settings"_s << u"FileMask"_s << true << u"a b"_s;
-        QTest::newRow("section name trimmed") << QByteArray("[ Settings ]\r\nK=v\r\n") << u"Settings"_s << u"K"_s
-                                              << true << u"v"_s;
-        QTest::newRow("split at first equals") << QByteArray("[Settings]\r\nK=a=b\r\n") << u"Settings"_s << u"K"_s
-                                               << true << u"a=b"_s;
-        QTest::newRow("present but empty") << QByteArray("[Settings]\r\nFileMask=\r\n") << u"Settings"_s
-                                           << u"FileMask"_s << true << QString();
-        QTest::newRow("key without equals") << QByteArray("[Settings]\r\nLonely\r\n") << u"Settings"_s
-                                            << u"Lonely"_s << true << QString();
+        QTest::newRow("section name trimmed")
+            << QByteArray("[ Settings ]\r\nK=v\r\n") << u"Settings"_s << u"K"_s << true << u"v"_s;
+        QTest::newRow("split at first equals")
+            << QByteArray("[Settings]\r\nK=a=b\r\n") << u"Settings"_s << u"K"_s << true << u"a=b"_s;
+        QTest::newRow("present but empty")
+            << QByteArray("[Settings]\r\nFileMask=\r\n") << u"Settings"_s << u"FileMask"_s << true << QString();
+        QTest::newRow("key without equals")
+            << QByteArray("[Settings]\r\nLonely\r\n") << u"Settings"_s << u"Lonely"_s << true << QString();
         QTest::newRow("comment skipped") << QByteArray("[Settings]\r\n;FileMask=*.c\r\n") << u"Settings"_s
                                          << u";FileMask"_s << false << QString();
-        QTest::newRow("lines before first section skipped") << QByteArray("FileMask=early\r\n[Settings]\r\n")
-                                                            << u"Settings"_s << u"FileMask"_s << false << QString();
+        QTest::newRow("lines before first section skipped")
+            << QByteArray("FileMask=early\r\n[Settings]\r\n") << u"Settings"_s << u"FileMask"_s << false << QString();
         QTest::newRow("second occurrence of a section skipped")
             << QByteArray("[Settings]\r\nA=1\r\n[Other]\r\nB=2\r\n[SETTINGS]\r\nFileMask=late\r\n") << u"Settings"_s
             << u"FileMask"_s << false << QString();
-        QTest::newRow("first of a repeated key wins") << QByteArray("[Settings]\r\nK=first\r\nk=second\r\n")
-                                                      << u"Settings"_s << u"K"_s << true << u"first"_s;
+        QTest::newRow("first of a repeated key wins")
+            << QByteArray("[Settings]\r\nK=first\r\nk=second\r\n") << u"Settings"_s << u"K"_s << true << u"first"_s;
         QTest::newRow("value kept exactly") << QByteArray("[Settings]\r\nK=\xC3\xA9t\xC3\xA9 Ok\r\n") << u"Settings"_s
                                             << u"K"_s << true << u"\u00E9t\u00E9 Ok"_s;
     }

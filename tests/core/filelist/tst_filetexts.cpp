@@ -92,8 +92,8 @@ void TestFileTexts::groupedNumbers_data()
     omitting.setNumberOptions(QLocale::OmitGroupSeparator);
     QTest::newRow("groups even when the locale omits them") << qint64(1234) << omitting << "1,234";
     QTest::newRow("four digits in Spanish") << qint64(1500) << QLocale(QLocale::Spanish, QLocale::Spain) << "1.500";
-    QTest::newRow("threes in Indian English") << qint64(12345678) << QLocale(QLocale::English, QLocale::India)
-                                              << "12,345,678";
+    QTest::newRow("threes in Indian English")
+        << qint64(12345678) << QLocale(QLocale::English, QLocale::India) << "12,345,678";
 }
 
 void TestFileTexts::groupedNumbers()

@@ -19,7 +19,6 @@ namespace {
 
 const QString PackageSource = QStringLiteral(TAGSCOPE_BUILD_DIR "/exiftool");
 
-
 // What a program prints for -ver; empty when it does not run.
 QByteArray versionOf(const QString& program)
 {
@@ -295,7 +294,6 @@ void TestDeployment::removeAtExit()
     QCOMPARE(ExifToolProgram(result.exifToolFolder, {m_root->path()}), QString());
 }
 
-
 void TestDeployment::relativeFoldersStageNothing_data()
 {
     QTest::addColumn<QString>("dataFolder");
@@ -367,7 +365,6 @@ void TestDeployment::twoCopiesDeployAtOnce()
         QCOMPARE(FolderEntries(PackageFolder(m_folders.programFolder)), PackageFiles);
     }
 }
-
 
 QTEST_GUILESS_MAIN(TestDeployment)
 #include "tst_deployment.moc"

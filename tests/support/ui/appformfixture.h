@@ -29,13 +29,8 @@ struct AppFormFixture
     // Creates the window; programFolder defaults to the fixture's own program folder.
     TAppForm& start(const QString& programFolder = QString());
 
-    template <typename T>
-    T* child(const char* name) const
-    {
-        return form->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* child(const char* name) const { return form->findChild<T*>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const;
     QString label() const;
     QString status(int panel) const { return form->statusText(panel); }
 };
-

@@ -128,12 +128,14 @@ private Q_SLOTS:
         QTest::newRow("lower-case off leaves the box checked")
             << QByteArray("[Settings]\r\nIncludeSubfolders=off\r\nShowIcons=Off\r\nCalculateFilesize=0\r\n") << u"*"_s
             << true << true << true << false << u"<program>"_s
-            << bom + "[Settings]\r\nIncludeSubfolders=off\r\nShowIcons=Off\r\nCalculateFilesize=0\r\nFileMask=*\r\n\r\n";
+            << bom +
+                   "[Settings]\r\nIncludeSubfolders=off\r\nShowIcons=Off\r\nCalculateFilesize=0\r\nFileMask=*\r\n\r\n";
         QTest::newRow("OFF clears the boxes")
             << QByteArray("[Settings]\r\nFileMask=*.jpg\r\nIncludeSubfolders=OFF\r\nCalculateFilesize=OFF\r\n"
                           "ShowIcons=OFF\r\n")
             << u"*.jpg"_s << false << false << false << false << u"<program>"_s
-            << bom + "[Settings]\r\nFileMask=*.jpg\r\nIncludeSubfolders=OFF\r\nCalculateFilesize=OFF\r\nShowIcons=OFF\r\n\r\n";
+            << bom + "[Settings]\r\nFileMask=*.jpg\r\nIncludeSubfolders=OFF\r\nCalculateFilesize=OFF\r\nShowIcons="
+                     "OFF\r\n\r\n";
         QTest::newRow("case-sensitive strips the wildcards")
             << QByteArray("[Settings]\r\nFileMask=*.jpg;*.png\r\nFilterCaseSensitive=ON\r\n") << u".jpg;.png"_s << true
             << true << true << true << u"<program>"_s
@@ -143,21 +145,20 @@ private Q_SLOTS:
             << true << false << u"<program>"_s
             << bom + "[Settings]\r\nFileMask=*.jpg\r\nFilterCaseSensitive=on\r\n\r\n";
         QTest::newRow("present but empty filter")
-            << QByteArray("[Settings]\r\nFileMask=\r\n") << QString() << true << true << true << false
-            << u"<program>"_s << QByteArray("<unchanged>");
+            << QByteArray("[Settings]\r\nFileMask=\r\n") << QString() << true << true << true << false << u"<program>"_s
+            << QByteArray("<unchanged>");
         QTest::newRow("present but empty folder")
-            << QByteArray("[Settings]\r\nLastFolderInput=\r\nFileMask=*\r\n") << u"*"_s << true << true << true
-            << false << QString() << bom + "[Settings]\r\nLastFolderInput=\r\nFileMask=*\r\n\r\n";
-        QTest::newRow("stored folder") << QByteArray("[Settings]\r\nLastFolderInput=/srv/photos\r\n") << u"*"_s
-                                       << true << true << true << false << u"/srv/photos"_s
+            << QByteArray("[Settings]\r\nLastFolderInput=\r\nFileMask=*\r\n") << u"*"_s << true << true << true << false
+            << QString() << bom + "[Settings]\r\nLastFolderInput=\r\nFileMask=*\r\n\r\n";
+        QTest::newRow("stored folder") << QByteArray("[Settings]\r\nLastFolderInput=/srv/photos\r\n") << u"*"_s << true
+                                       << true << true << false << u"/srv/photos"_s
                                        << bom + "[Settings]\r\nLastFolderInput=/srv/photos\r\nFileMask=*\r\n\r\n";
-        QTest::newRow("keys in lower case") << QByteArray("[settings]\r\nfilemask=*.txt\r\n") << u"*.txt"_s << true
-                                            << true << true << false << u"<program>"_s
-                                            << bom + "[settings]\r\nfilemask=*.txt\r\n\r\n";
+        QTest::newRow("keys in lower case")
+            << QByteArray("[settings]\r\nfilemask=*.txt\r\n") << u"*.txt"_s << true << true << true << false
+            << u"<program>"_s << bom + "[settings]\r\nfilemask=*.txt\r\n\r\n";
         QTest::newRow("another encoding: deleted, defaults used")
-            << QByteArray("[Settings]\r\nFileMask=*.txt\r\nLastFolderInput=/srv/caf\xE9\r\nShowIcons=OFF\r\n")
-            << u"*"_s << true << true << true << false << u"<program>"_s
-            << bom + "[Settings]\r\nFileMask=*\r\n\r\n";
+            << QByteArray("[Settings]\r\nFileMask=*.txt\r\nLastFolderInput=/srv/caf\xE9\r\nShowIcons=OFF\r\n") << u"*"_s
+            << true << true << true << false << u"<program>"_s << bom + "[Settings]\r\nFileMask=*\r\n\r\n";
     }
     void loadsTheSettings()
     {
@@ -380,9 +381,9 @@ private Q_SLOTS:
                         b->click();
             answered = true;
         });
-        const int got = CustomMessageDialog(dialogs, u"Restart Application?"_s, DialogType::Confirmation,
-                                            {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s,
-                                            {u"Yes"_s, u"No"_s});
+        const int got =
+            CustomMessageDialog(dialogs, u"Restart Application?"_s, DialogType::Confirmation,
+                                {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s, {u"Yes"_s, u"No"_s});
         QVERIFY(answered);
         QCOMPARE(got, result);
     }

@@ -153,7 +153,8 @@ private Q_SLOTS:
     {
         MetadataFixture f;
         f.selectAndWait({0});
-        f.pane()->setPlainText(u"File Name    : a.jpg\nModify Date : 2020:01:02 10:11:12\nColors : red, \"blue\"\n----"_s);
+        f.pane()->setPlainText(
+            u"File Name    : a.jpg\nModify Date : 2020:01:02 10:11:12\nColors : red, \"blue\"\n----"_s);
         QTemporaryDir out;
 
         f.dialogs.chooseNextSaveFile(out.filePath(u"report.txt"_s));
@@ -170,14 +171,17 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.saveRequests.last().defaultExtension, u"csv"_s);
         // The dialog proposes the name chosen last.
         QCOMPARE(f.dialogs.saveRequests.last().proposedName, out.filePath(u"report.txt"_s));
-        QCOMPARE(ReadWholeFile(out.filePath(u"report.csv"_s)),
-                 QByteArray("File Name,a.jpg\r\nModify Date,2020:01:02 10:11:12\r\nColors,\"red, \"\"blue\"\"\"\r\n,\r\n"));
+        QCOMPARE(
+            ReadWholeFile(out.filePath(u"report.csv"_s)),
+            QByteArray("File Name,a.jpg\r\nModify Date,2020:01:02 10:11:12\r\nColors,\"red, \"\"blue\"\"\"\r\n,\r\n"));
 
         // The pane's text is saved as it stands: a no-break space stays one, a line separator splits no line.
         f.pane()->setPlainText(u"Title : a\u00A0b\u2028c"_s);
         f.dialogs.chooseNextSaveFile(out.filePath(u"report.txt"_s));
         f.action("SaveMetadataasTXT1")->trigger();
-        QCOMPARE(ReadWholeFile(out.filePath(u"report.txt"_s)), QByteArray("Title : a\xC2\xA0" "b\xE2\x80\xA8" "c\r\n"));
+        QCOMPARE(ReadWholeFile(out.filePath(u"report.txt"_s)), QByteArray("Title : a\xC2\xA0"
+                                                                          "b\xE2\x80\xA8"
+                                                                          "c\r\n"));
 
         // Cancelled: nothing written.
         f.dialogs.chooseNextSaveFile(std::nullopt);

@@ -96,7 +96,7 @@ struct ScanFixture : AppFormFixture
     }
     QList<QWidget*> scanControls() const
     {
-        return {child<QLineEdit>("EditFile"), child<QCheckBox>("CheckBox1"), child<QCheckBox>("CheckBox3"),
+        return {child<QLineEdit>("EditFile"),  child<QCheckBox>("CheckBox1"),    child<QCheckBox>("CheckBox3"),
                 child<QCheckBox>("CheckBox4"), child<QCheckBox>("CheckBoxFile"), child<QPushButton>("BitBtn1")};
     }
 };
@@ -124,7 +124,8 @@ private Q_SLOTS:
         QCOMPARE(f.label(), f.tree.path());
         QCOMPARE(f.child<QLabel>("LabelDirectory")->toolTip(), f.tree.path());
         QCOMPARE(f.form->SelectedFolder(), f.tree.path() + u'/');
-        QVERIFY(ReadWholeFile(f.settingsPath()).contains("LastFolderInput=" + QFile::encodeName(f.tree.path()) + "\r\n"));
+        QVERIFY(
+            ReadWholeFile(f.settingsPath()).contains("LastFolderInput=" + QFile::encodeName(f.tree.path()) + "\r\n"));
     }
 
     void scanListsTheTreeInWalkOrder()
@@ -289,11 +290,11 @@ private Q_SLOTS:
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
 
         clickHeader(0); // the first click on "Filename" sorts descending
-        QCOMPARE(f.column0(), (QStringList{f.tree.filePath(u"c.txt"_s), f.tree.filePath(u"b.txt"_s),
-                                           f.tree.filePath(u"a.jpg"_s)}));
+        QCOMPARE(f.column0(),
+                 (QStringList{f.tree.filePath(u"c.txt"_s), f.tree.filePath(u"b.txt"_s), f.tree.filePath(u"a.jpg"_s)}));
         clickHeader(0);
-        QCOMPARE(f.column0(), (QStringList{f.tree.filePath(u"a.jpg"_s), f.tree.filePath(u"b.txt"_s),
-                                           f.tree.filePath(u"c.txt"_s)}));
+        QCOMPARE(f.column0(),
+                 (QStringList{f.tree.filePath(u"a.jpg"_s), f.tree.filePath(u"b.txt"_s), f.tree.filePath(u"c.txt"_s)}));
         clickHeader(3); // another column sorts ascending
         QCOMPARE(f.cell(2, 0), f.tree.filePath(u"a.jpg"_s));
         QCOMPARE(f.form->sortState().SortedColumn, 3);
