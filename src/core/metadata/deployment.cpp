@@ -183,11 +183,17 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
 
 bool ExifToolRuns(const QString& program, const QString& workingFolder)
 {
-    const ConsoleResult run =
-        RunConsoleCommand(program, {QStringLiteral("-ver")}, workingFolder, std::chrono::seconds(30));
-    bool isNumber = false;
-    run.output.trimmed().toDouble(&isNumber);
-    return run.started && run.finished && isNumber;
+    // The probe forks from a thread of its own. ThreadSanitizer forgets what a thread did before it forked, and the
+    // deployment thread's results (made before this probe) would then look unsynchronized to whoever reads them.
+    bool runs = false;
+    std::thread([&] {
+        const ConsoleResult run =
+            RunConsoleCommand(program, {QStringLiteral("-ver")}, workingFolder, std::chrono::seconds(30));
+        bool isNumber = false;
+        run.output.trimmed().toDouble(&isNumber);
+        runs = run.started && run.finished && isNumber;
+    }).join();
+    return runs;
 }
 
 QString ExifToolProgram(const QString& exifToolFolder, const QStringList& searchPaths)

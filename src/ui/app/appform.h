@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/app/handoff.h"
 #include "core/filelist/filerecords.h"
+#include "core/metadata/copywithoutmetadata.h"
+#include "core/metadata/deployment.h"
 #include "core/filelist/filesort.h"
 
 #include <QElapsedTimer>
-#include <QFutureWatcher>
 #include <QLocale>
 #include <QMainWindow>
 #include <QPointer>
@@ -18,7 +20,6 @@
 
 class BalloonHint;
 class ExifToolSession;
-struct ExifToolDeployment;
 struct MetadataReport;
 class QTimer;
 class FileListModel;
@@ -185,14 +186,28 @@ private:
     QTimer* TimerZIP = nullptr;
     QString ExifToolFolder;
     bool m_deployed = false;
-    QFutureWatcher<void> m_deployment;
+    struct DeploymentOutcome
+    {
+        ExifToolDeployment deployment;
+        std::exception_ptr error;
+    };
+    // Declared before the thread that fills them, so they outlive it.
+    HandOff<DeploymentOutcome> m_deploymentOutcome;
+    HandOff<QString> m_chosenExifToolFolder;
+    std::jthread m_deploymentThread;
     std::unique_ptr<ExifToolSession> m_exifTool;
     QString m_waitingReport; // a file selected before ExifTool was ready
     int m_shownRequest = 0;  // the report request whose answer the pane is waiting for
     std::bitset<std::size_t(BusyJob::Count)> m_busyJobs;
     QString m_exifToolProgram; // the ExifTool the deployment found working; empty when none
     QString m_saveDialogName;  // the name the save dialog proposes next
-    std::jthread m_saveAs;     // the running "Save As...", if any
+    struct SaveAsOutcome
+    {
+        CopyWithoutMetadataResult result;
+        QString target;
+    };
+    HandOff<SaveAsOutcome> m_saveAsOutcome;
+    std::jthread m_saveAs; // the running "Save As...", if any
 
     QLabel* Label4 = nullptr;
     QPushButton* BitBtn1 = nullptr;

@@ -23,7 +23,6 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
-#include <QtConcurrent>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -70,21 +69,32 @@ void TAppForm::TimerZIPTimer()
             this, [this, busy] { setBusy(BusyJob::Deployment, busy); }, Qt::QueuedConnection);
     };
     callbacks.folderChosen = [this](const QString& folder) {
+        m_chosenExifToolFolder.put(folder);
         QMetaObject::invokeMethod(
-            this, [this, folder] { ExifToolFolder = folder; }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (std::optional<QString> chosen = m_chosenExifToolFolder.take())
+                    ExifToolFolder = *chosen;
+            },
+            Qt::QueuedConnection);
     };
-    m_deployment.setFuture(QtConcurrent::run([this, folders, callbacks]() mutable {
-        std::exception_ptr error;
-        ExifToolDeployment deployment;
+    m_deploymentThread = std::jthread([this, folders, callbacks]() mutable {
+        DeploymentOutcome outcome;
         try {
             folders.tempFolder = GetTempDirectory();
-            deployment = DeployExifTool(folders, callbacks);
+            outcome.deployment = DeployExifTool(folders, callbacks);
         } catch (...) {
-            error = std::current_exception();
+            outcome.error = std::current_exception();
         }
+        m_deploymentOutcome.put(std::move(outcome));
         QMetaObject::invokeMethod(
-            this, [this, deployment, error] { exifToolDeploymentEnded(deployment, error); }, Qt::QueuedConnection);
-    }));
+            this,
+            [this] {
+                if (std::optional<DeploymentOutcome> ended = m_deploymentOutcome.take())
+                    exifToolDeploymentEnded(ended->deployment, ended->error);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TAppForm::exifToolDeploymentEnded(const ExifToolDeployment& deployment, const std::exception_ptr& error)
@@ -254,16 +264,18 @@ void TAppForm::SaveAs1Click()
     setStatusText(0, u"Processing..."_s);
     setStatusText(1, copy.target);
     m_saveAs = std::jthread([this, copy](std::stop_token stop) {
-        const CopyWithoutMetadataResult result = CopyWithoutMetadata(copy, stop);
+        m_saveAsOutcome.put({CopyWithoutMetadata(copy, stop), copy.target});
         QMetaObject::invokeMethod(
             this,
-            [this, result, target = copy.target] {
+            [this] {
                 if (m_saveAs.joinable())
                     m_saveAs.join();
+                const std::optional<SaveAsOutcome> outcome = m_saveAsOutcome.take();
                 setBusy(BusyJob::SaveAs, false);
-                if (m_closing)
+                if (m_closing || !outcome)
                     return;
                 setStatusText(0, QString());
+                const CopyWithoutMetadataResult& result = outcome->result;
                 if (result.errorReported) {
                     CustomMessageDialog(m_dialogs, result.output, DialogType::Error, {DialogButton::OK}, u"ERROR"_s,
                                         {u"OK"_s});
@@ -271,7 +283,7 @@ void TAppForm::SaveAs1Click()
                     // Never let a copy that was not saved look like a success.
                     CustomMessageDialog(m_dialogs,
                                         u"The copy without metadata could not be saved as \"%1\".\r\r%2"_s.arg(
-                                            target, result.moveError),
+                                            outcome->target, result.moveError),
                                         DialogType::Error, {DialogButton::OK}, u"Error"_s, {u"OK"_s});
                 }
             },
@@ -286,7 +298,8 @@ void TAppForm::stopMetadataWork()
         m_saveAs.request_stop();
         m_saveAs.join();
     }
-    m_deployment.waitForFinished();
+    if (m_deploymentThread.joinable())
+        m_deploymentThread.join();
     // Hands over what the workers queued for the window, such as the ExifTool folder to delete.
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     m_exifTool.reset();
