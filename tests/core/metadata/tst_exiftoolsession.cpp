@@ -93,6 +93,14 @@ struct Folders
     bool valid() const { return files.isValid() && temp.isValid() && work.isValid(); }
 };
 
+// The rows of a test that runs once through the resident ExifTool and once through the one-shot command.
+void addResidentOrOneShotRows()
+{
+    QTest::addColumn<bool>("resident");
+    QTest::newRow("resident") << true;
+    QTest::newRow("one-shot") << false;
+}
+
 } // namespace
 
 class TestExifToolSession : public QObject
@@ -200,12 +208,7 @@ private slots:
         QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("pwned"))));
     }
 
-    void percentInTheTemporaryFolder_data()
-    {
-        QTest::addColumn<bool>("resident");
-        QTest::newRow("resident") << true;
-        QTest::newRow("one-shot") << false;
-    }
+    void percentInTheTemporaryFolder_data() { addResidentOrOneShotRows(); }
 
     void percentInTheTemporaryFolder()
     {
@@ -226,12 +229,7 @@ private slots:
         QCOMPARE(entriesOf(folders.temp.path()), QStringList{QStringLiteral("t%d%f%c%%")});
     }
 
-    void staleTemporaryFiles_data()
-    {
-        QTest::addColumn<bool>("resident");
-        QTest::newRow("resident") << true;
-        QTest::newRow("one-shot") << false;
-    }
+    void staleTemporaryFiles_data() { addResidentOrOneShotRows(); }
 
     // A stale file is deleted before use; a name that cannot be freed is left alone and a free variant is used.
     void staleTemporaryFiles()
@@ -352,12 +350,7 @@ private slots:
         QCOMPARE(entriesOf(folders.temp.path()), QStringList());
     }
 
-    void programThatCannotStart_data()
-    {
-        QTest::addColumn<bool>("resident");
-        QTest::newRow("resident") << true;
-        QTest::newRow("one-shot") << false;
-    }
+    void programThatCannotStart_data() { addResidentOrOneShotRows(); }
 
     void programThatCannotStart()
     {
