@@ -229,19 +229,24 @@ void TestFileRecords::sortMatchesComparison_data()
 void TestFileRecords::sortMatchesComparison()
 {
     // A list spanning several chunks, with many equal keys: after sorting, every neighbour pair is in order, and no
-    // record is lost or doubled.
+    // record is lost or doubled. The folders hold one another and differ late, and the names are as long as the
+    // part that sorting looks at first, and shorter and longer.
     QFETCH(int, column);
     QFETCH(bool, descending);
     std::mt19937 random(7);
     const QStringList extensions = strings({"", "JPG", "jpg", "TXT", "GZ"});
+    const QStringList folders = strings({"/r/", "/r/0/", "/r/0/0/", "/r/0-/", "/r/01/", "/r/1/", "/r/10/"});
     FileRecords records;
     std::vector<TMyRecord> batch;
     const int count = static_cast<int>(RecordArray::kChunkSize) * 2 + 123;
     for (int i = 0; i < count; ++i) {
-        const QString folder = QStringLiteral("/r/%1/").arg(random() % 7);
-        TMyRecord r = record(folder + QStringLiteral("n%1").arg(random() % 500), static_cast<qint64>(random() % 50) - 1,
+        const QString& folder = folders[static_cast<int>(random() % 7)];
+        const qsizetype nameLength = 1 + static_cast<qsizetype>(random() % 4);
+        const QString name = QStringLiteral("n%1").arg(random() % 500).left(nameLength);
+        TMyRecord r = record(folder + name, static_cast<qint64>(random() % 50) - 1,
                              static_cast<qint64>(random() % 100) * 60, extensions[static_cast<int>(random() % 5)]);
-        r.FImageIndex = i; // identifies the record
+        r.FFolder = folder; // the records of a folder share its text, as in a scan
+        r.FImageIndex = i;  // identifies the record
         batch.push_back(std::move(r));
     }
     records.append(batch);
