@@ -141,6 +141,10 @@ QString SettingsStore::ReadString(const QString& section, const QString& key, co
 
 void SettingsStore::WriteString(const QString& section, const QString& key, const QString& value)
 {
+    // Written as it is, the break would end the line and the rest would be read back as lines of their own, even
+    // as a new section that hides the keys after it.
+    if (value.contains(u'\n') || value.contains(u'\r'))
+        return;
     auto s = findByName(m_sections, section, sectionName);
     if (s == m_sections.end()) {
         m_sections.append({section, {}});

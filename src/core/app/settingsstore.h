@@ -27,7 +27,8 @@ public:
 
     bool ValueExists(const QString& section, const QString& key) const;
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
-    // Sets the value, adding the section and the key at the end when they are missing.
+    // Sets the value, adding the section and the key at the end when they are missing. A value holding a line break
+    // (a folder name may) cannot be kept on one line of the file: it is not stored, and the key keeps its old value.
     void WriteString(const QString& section, const QString& key, const QString& value);
     // Rewrites the whole file atomically; raises TagscopeError when it cannot be written.
     void UpdateFile() const;

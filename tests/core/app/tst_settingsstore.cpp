@@ -112,6 +112,26 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"settings.ini"_s});
     }
 
+    void valueWithALineBreakIsNotStored_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("LF") << u"/tmp/a\n[Evil]\nFileMask=x"_s;
+        QTest::newRow("CR") << u"/tmp/a\r[Evil]"_s;
+    }
+
+    // A folder may be named with a line break; storing it would cut the file into other lines and sections.
+    void valueWithALineBreakIsNotStored()
+    {
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, "[Settings]\r\nLastFolderInput=/old\r\nFileMask=*\r\n");
+        SettingsStore store(path);
+        store.WriteString(u"Settings"_s, u"LastFolderInput"_s, value);
+        store.WriteString(u"Settings"_s, u"New"_s, value);
+        store.UpdateFile();
+        QCOMPARE(readFile(path), QByteArray("\xEF\xBB\xBF[Settings]\r\nLastFolderInput=/old\r\nFileMask=*\r\n\r\n"));
+    }
+
     void firstWriteOfAnEmptyStore()
     {
         QTemporaryDir dir;
