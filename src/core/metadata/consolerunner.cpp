@@ -1,5 +1,7 @@
 #include "core/metadata/consolerunner.h"
 
+#include "core/platform/filelimit.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -40,6 +42,7 @@ ConsoleResult RunConsoleCommand(const QString& program, const QStringList& argum
     const QDeadlineTimer deadline(timeLimit);
 
     QProcess process;
+    PrepareChildProcess(process);
     process.setProcessChannelMode(QProcess::MergedChannels);
     // A child that reads its standard input gets end-of-file at once instead of waiting for input that never comes.
     process.setStandardInputFile(QProcess::nullDevice());
@@ -74,6 +77,16 @@ ConsoleResult RunConsoleCommand(const QString& program, const QStringList& argum
     result.output = decoder.decode(bytes);
     result.output.remove(QChar(u'\0'));
     return result;
+}
+
+void PrepareChildProcess(QProcess& process)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PERL_BADLANG"), QStringLiteral("0"));
+    process.setProcessEnvironment(environment);
+#ifdef Q_OS_UNIX
+    process.setChildProcessModifier(RestoreOpenFileLimit);
+#endif
 }
 
 QString UniqueFileName(const QString& path)

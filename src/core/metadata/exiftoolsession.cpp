@@ -2,6 +2,7 @@
 
 #include "core/metadata/argumentfile.h"
 #include "core/metadata/consolerunner.h"
+#include "core/platform/filelimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -195,6 +196,7 @@ void ExifToolSession::discardFiles(const Request& request)
 void ExifToolSession::startResident()
 {
     m_resident = new QProcess(this);
+    PrepareChildProcess(*m_resident);
     m_resident->setWorkingDirectory(m_workingFolder);
     m_resident->setStandardErrorFile(QProcess::nullDevice());
 #ifdef Q_OS_LINUX
@@ -202,6 +204,7 @@ void ExifToolSession::startResident()
     // even when the program crashes.
     const pid_t parent = ::getpid();
     m_resident->setChildProcessModifier([parent] {
+        RestoreOpenFileLimit();
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent)
             ::_exit(1);

@@ -4,6 +4,14 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+
+namespace {
+
+// The limit found at start-up; written once, before other threads exist, and only read afterwards.
+rlimit originalLimit{};
+bool limitRaised = false;
+
+} // namespace
 #endif
 
 void RaiseOpenFileLimit()
@@ -11,8 +19,20 @@ void RaiseOpenFileLimit()
 #ifdef Q_OS_UNIX
     rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        const rlimit found = limit;
         limit.rlim_cur = limit.rlim_max;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
+        if (::setrlimit(RLIMIT_NOFILE, &limit) == 0) {
+            originalLimit = found;
+            limitRaised = true;
+        }
     }
+#endif
+}
+
+void RestoreOpenFileLimit() noexcept
+{
+#ifdef Q_OS_UNIX
+    if (limitRaised)
+        ::setrlimit(RLIMIT_NOFILE, &originalLimit);
 #endif
 }

@@ -1,10 +1,13 @@
 #include "core/metadata/consolerunner.h"
+#include "core/platform/filelimit.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
 
 using namespace std::chrono_literals;
 
@@ -118,6 +121,24 @@ private slots:
         QVERIFY(result.started);
         QVERIFY(!result.finished);
         QVERIFY(clock.elapsed() < 10000);
+    }
+
+    // The program raises its own limit of open files for deep folder walks; what it starts gets the limit it found.
+    void childGetsTheOpenFileLimitFoundAtStart()
+    {
+        rlimit limit{};
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
+        if (limit.rlim_max <= 256)
+            QSKIP("the hard limit leaves no room to raise the soft one");
+        limit.rlim_cur = 256;
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &limit) == 0);
+        RaiseOpenFileLimit();
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
+        QCOMPARE(limit.rlim_cur, limit.rlim_max);
+
+        const ConsoleResult result = RunConsoleCommand(shell, script(QStringLiteral("ulimit -n")), QDir::tempPath());
+        QVERIFY(result.finished);
+        QCOMPARE(result.output.trimmed(), QStringLiteral("256"));
     }
 
     void reportsAChildThatCannotStart_data()

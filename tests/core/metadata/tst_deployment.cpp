@@ -51,6 +51,7 @@ private slots:
     void init();
 
     void firstStart();
+    void localeThatIsNotInstalled();
     void secondStartRebuilds();
     void dataFolderIsProgramFolder();
     void staleExifToolFolderIsReplaced();
@@ -134,6 +135,21 @@ void TestDeployment::firstStart()
     QCOMPARE(m_busy, QList<bool>({true, false}));
     QCOMPARE(FolderEntries(StagingFolder(m_folders.dataFolder)), PackageFiles);
     QCOMPARE(FolderEntries(PackageFolder(m_folders.programFolder)), PackageFiles);
+}
+
+void TestDeployment::localeThatIsNotInstalled()
+{
+    // Perl warns about such a locale before everything it writes; ExifTool still runs and must be found ready.
+    const bool wasSet = qEnvironmentVariableIsSet("LC_ALL");
+    const QByteArray before = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "xx_YY.UTF-8");
+    const auto restore = qScopeGuard([&] {
+        if (wasSet)
+            qputenv("LC_ALL", before);
+        else
+            qunsetenv("LC_ALL");
+    });
+    verifyDeployed(deploy());
 }
 
 void TestDeployment::secondStartRebuilds()
