@@ -155,6 +155,8 @@ void TAppForm::createControls()
     EditFile = new QLineEdit(panel3);
     EditFile->setObjectName(u"EditFile"_s);
     EditFile->setFont(tahoma(19));
+    // Files and folders dropped anywhere on the window choose the folder; the text boxes must not take them as text.
+    EditFile->setAcceptDrops(false);
     CheckBoxFile = new QCheckBox(u"Case-Sensitive"_s, panel3);
     CheckBoxFile->setObjectName(u"CheckBoxFile"_s);
     CheckBoxFile->setFont(tahoma(16));
@@ -217,6 +219,7 @@ void TAppForm::createControls()
     RichEdit1->setObjectName(u"RichEdit1"_s);
     RichEdit1->setFont(pixelFont(u"Consolas"_s, 11));
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RichEdit1->setAcceptDrops(false);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -349,7 +352,8 @@ void TAppForm::createMenus()
 
 void TAppForm::FormCreate()
 {
-    resize(812, 441 + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    // The client area holds the rows, the list and the status bar; the menu bar comes on top of it.
+    resize(812, 441 + menuBar()->sizeHint().height());
     try {
         TEXEVersionData version;
         ReadVersionData(m_startup.programPath, version);

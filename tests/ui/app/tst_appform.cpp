@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -277,6 +278,15 @@ private Q_SLOTS:
         // A drop is not remembered and sets no tool tip.
         QCOMPARE(readFile(f.settingsPath()), settingsBefore);
         QVERIFY(f.child<QLabel>("LabelDirectory")->toolTip().isEmpty());
+
+        // Qt gives a drop to the widget under the pointer that takes drops, and only then to its parents: no widget
+        // of the window may take one before the window does, or a folder dropped on the filter or the report pane
+        // would be typed into it.
+        for (const QWidget* child : form.findChildren<QWidget*>()) {
+            if (child->acceptDrops())
+                QFAIL(qPrintable(u"%1 (%2) takes drops"_s.arg(child->objectName(),
+                                                              QString::fromLatin1(child->metaObject()->className()))));
+        }
     }
 
     void paneTakesHalfTheWidth()
@@ -285,6 +295,9 @@ private Q_SLOTS:
         TAppForm& form = f.start();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // The client area below the menu bar, status bar included.
+        QCOMPARE(form.width(), 812);
+        QCOMPARE(form.centralWidget()->height() + form.statusBar()->height(), 441);
         form.resize(813, form.height());
         QTRY_COMPARE(form.centralWidget()->width(), 813);
         QCOMPARE(form.findChild<QWidget*>(u"Panel1"_s)->width(), 406);
