@@ -70,8 +70,14 @@ std::optional<QByteArray> joinLines(const QStringList& arguments, QByteArrayView
 
 QStringList ReportArguments(const QString& reportFile, const QString& path)
 {
+    // "%0f" makes ExifTool split the source path into folder and name, and the split fails on a folder whose name
+    // holds a line feed: no report is written. "%c" (a copy number, empty while the report file does not exist)
+    // expands to nothing as well without looking at the source.
+    const qsizetype lastSeparator = path.lastIndexOf(u'/');
+    const bool folderHoldsLineFeed = lastSeparator > 0 && path.first(lastSeparator).contains(u'\n');
     return {QStringLiteral("-charset"), QStringLiteral("UTF8"), QStringLiteral("-w!"),
-            EscapeExifToolPattern(reportFile) + QStringLiteral("%0f"), path};
+            EscapeExifToolPattern(reportFile) + (folderHoldsLineFeed ? QStringLiteral("%c") : QStringLiteral("%0f")),
+            path};
 }
 
 QString EscapeExifToolPattern(const QString& path)

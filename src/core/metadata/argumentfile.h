@@ -12,7 +12,7 @@
 // ExifTool gets it back exactly, whatever characters a file name holds.
 
 // The five arguments of a metadata report: "-charset", "UTF8", "-w!", the report file as a -w! pattern followed by
-// "%0f" (which expands to nothing), and the file to report on.
+// "%0f" (which expands to nothing; "%c" when the file's folder holds a line feed), and the file to report on.
 QStringList ReportArguments(const QString& reportFile, const QString& path);
 
 // path as a pattern of ExifTool's -w and -o options, which expand "%" codes in two passes: first %d %f %e and the

@@ -175,6 +175,7 @@ private slots:
             {"percent codes", QStringLiteral("%d%f%0f.jpg")},
             {"option-like", QStringLiteral("-w!.jpg")},
             {"outside ASCII", QString::fromUtf8("\xC3\x9C\xC3\xAF \xE6\x97\xA5\xE6\x9C\xAC \xC2\xA9.jpg")},
+            {"line break in the folder", QStringLiteral("dir\nx/a.jpg")},
         };
         for (const auto& [tag, name] : names) {
             QTest::addRow("%s, resident", tag) << name << true;
@@ -183,6 +184,7 @@ private slots:
     }
 
     // A file name reaches ExifTool whole: nothing runs, no extra file is written, and the report is the file's own.
+    // A name with "/" puts the file in a folder of that name.
     void hostileFileNames()
     {
         QFETCH(QString, name);
@@ -190,6 +192,7 @@ private slots:
         Folders folders;
         QVERIFY(folders.valid());
         const QString path = folders.files.filePath(name);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(QFile::copy(sample(QStringLiteral("Canon.jpg")), path));
 
         ExifToolSession session(exifTool, folders.work.path(), folders.temp.path());
@@ -200,9 +203,10 @@ private slots:
 
         const MetadataReport report = answerFor(spy, id);
         QVERIFY(report.produced);
-        QVERIFY2(report.paneText.contains(fileNameLine(name)), qPrintable(report.paneText.left(300)));
+        QVERIFY2(report.paneText.contains(fileNameLine(QFileInfo(path).fileName())),
+                 qPrintable(report.paneText.left(300)));
         QVERIFY(report.paneText.contains(QStringLiteral("Camera Model Name               : Canon EOS DIGITAL REBEL")));
-        QCOMPARE(entriesOf(folders.files.path()), QStringList{name});
+        QCOMPARE(entriesOf(folders.files.path()), QStringList{name.section(u'/', 0, 0)});
         QCOMPARE(entriesOf(folders.work.path()), QStringList());
         QCOMPARE(entriesOf(folders.temp.path()), QStringList());
         QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("pwned"))));
