@@ -38,6 +38,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -89,12 +91,11 @@ TAppForm::TAppForm(AppStartup startup, Dialogs& dialogs, DesktopShell& shell, QW
 TAppForm::~TAppForm()
 {
     // The workers must end before the members they use go, whether or not the window was closed first.
+    const bool closedBefore = std::exchange(m_closing, true);
     if (m_searcher)
         m_searcher->stopAndWait();
-    if (!m_closing) {
-        m_closing = true;
+    if (!closedBefore)
         FormDestroy();
-    }
     // The model reads the file list, which goes with this object, before the model would go with the children.
     ListView1->setModel(nullptr);
     delete m_model;

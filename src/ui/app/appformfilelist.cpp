@@ -110,7 +110,9 @@ void TAppForm::startScan()
     });
     connect(searcher, &TFileSearcher::scanFinished, this, [this](bool stopRequested, const QString& text) {
         runCommand([&] { IslemBitti(stopRequested, text); });
-        m_shell.beep();
+        // A window that is closing ends the scan quietly.
+        if (!m_closing)
+            m_shell.beep();
     });
     connect(searcher, &TFileSearcher::scanFailed, this,
             [this](const QString& text) { runCommand([&] { MyThreadTerminate(text); }); });
@@ -145,7 +147,8 @@ void TAppForm::MyThreadTerminate(const QString& errorText)
     QApplication::restoreOverrideCursor();
     setStatusText(0, QString());
     KacItemVarGuncelle();
-    m_dialogs.showMessage(BuildMessageBox(errorText, DialogType::Error, {DialogButton::OK}, u"ERROR"_s));
+    if (!m_closing)
+        m_dialogs.showMessage(BuildMessageBox(errorText, DialogType::Error, {DialogButton::OK}, u"ERROR"_s));
 }
 
 void TAppForm::KacItemVarGuncelle()
