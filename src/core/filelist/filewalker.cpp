@@ -6,6 +6,7 @@
 #include <QHashFunctions>
 
 #include <cstdlib>
+#include <optional>
 #include <unordered_map>
 
 #ifdef TAGSCOPE_POSIX_WALK
@@ -174,6 +175,17 @@ struct ListedEntry
 bool isDotOrDotDot(const char* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The entry name as text; nothing when its bytes are not UTF-8. The bytes that cannot be decoded become U+FFFD, so the
+// text no longer names the entry: it could be neither reported, opened nor renamed, and an action on it could reach
+// another file whose name holds U+FFFD. Such entries are left out of the list.
+std::optional<QString> decodedName(const char* raw)
+{
+    QString name = QFile::decodeName(raw);
+    if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
+        return std::nullopt;
+    return name;
 }
 
 // A listing type that cannot be a folder: no lookup is needed to tell.
@@ -379,10 +391,12 @@ void FileWalker::walkFolder(int folderFd, const QString& folder)
                     const char* raw = names.data() + entries[k].nameOffset;
                     if (isDotOrDotDot(raw))
                         continue;
-                    QString fileName = QFile::decodeName(raw);
+                    std::optional<QString> fileName = decodedName(raw);
+                    if (!fileName)
+                        continue;
                     try {
-                        if (m_filter.matches(fileName))
-                            files.push_back({k, raw, std::move(fileName)});
+                        if (m_filter.matches(*fileName))
+                            files.push_back({k, raw, std::move(*fileName)});
                     } catch (...) {
                         filterError = std::current_exception();
                         runEnd = k + 1;
@@ -419,10 +433,10 @@ void FileWalker::walkFolder(int folderFd, const QString& folder)
                 if (m_settings.includeSubfolders)
                     enterSubfolder(folderFd, name, folder, isLink(folderFd, name, entries[i].type));
             } else {
-                QString fileName = QFile::decodeName(name);
-                if (m_filter.matches(fileName)) {
+                std::optional<QString> fileName = decodedName(name);
+                if (fileName && m_filter.matches(*fileName)) {
                     const qint64 mtime = haveStat ? static_cast<qint64>(st.st_mtim.tv_sec) : 0;
-                    addRecord(std::move(fileName), folder, haveStat ? &mtime : nullptr,
+                    addRecord(std::move(*fileName), folder, haveStat ? &mtime : nullptr,
                               haveStat ? static_cast<qint64>(st.st_size) : -1);
                 }
             }
@@ -442,6 +456,9 @@ bool FileWalker::isLink(int folderFd, const char* name, unsigned char type)
 
 void FileWalker::enterSubfolder(int parentFd, const char* name, const QString& folder, bool throughLink)
 {
+    const std::optional<QString> folderName = decodedName(name);
+    if (!folderName)
+        return;
     const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -469,7 +486,7 @@ void FileWalker::enterSubfolder(int parentFd, const char* name, const QString& f
         std::vector<FolderId>& v;
         ~Pop() { v.pop_back(); }
     } pop{m_openFolders};
-    walkFolder(fd, folder + QFile::decodeName(name) + kPathSeparator);
+    walkFolder(fd, folder + *folderName + kPathSeparator);
 }
 
 #else

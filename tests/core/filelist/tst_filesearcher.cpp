@@ -3,12 +3,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -137,6 +139,7 @@ private slots:
     void emptyOrMissingFolder_data();
     void emptyOrMissingFolder();
     void unreadableFolderSkipped();
+    void namesNotInUtf8Skipped();
     void linksFollowedCyclesEnded();
     void meshOfLinksWalkedOnce();
     void stopInDeepScan();
@@ -279,6 +282,34 @@ void TestFileSearcher::emptyOrMissingFolder()
     QCOMPARE(records.size(), std::size_t(0));
     QCOMPARE(scan.finished.count(), 1);
     QVERIFY(kFinished.match(scan.finished.at(0).at(1).toString()).hasMatch());
+}
+
+void TestFileSearcher::namesNotInUtf8Skipped()
+{
+    // A name whose bytes are not UTF-8 has no text that leads back to the file: the file, or the folder with all it
+    // holds, is left out. A name that holds U+FFFD itself is listed.
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    for (const QByteArray& folder : {QByteArray("/bad\xFE"), QByteArray("/ok")})
+        QVERIFY(::mkdir((root + folder).constData(), 0755) == 0);
+    for (const QByteArray& file :
+         {QByteArray("/a\xFF.txt"), QByteArray("/plain.txt"), QByteArray("/\xEF\xBF\xBD.txt"),
+          QByteArray("/bad\xFE/inside.txt"), QByteArray("/ok/\xC0\xAF.txt"), QByteArray("/ok/inside.txt")}) {
+        const int fd = ::open((root + file).constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+
+    FileRecords records;
+    ScanRun scan(records, settingsFor(dir.path()));
+    QVERIFY(scan.run());
+    QStringList listed = fullNames(records);
+    listed.sort();
+    const QString base = dir.path();
+    QCOMPARE(listed, QStringList({base + QStringLiteral("/ok/inside.txt"), base + QStringLiteral("/plain.txt"),
+                                  base + u'/' + QChar(QChar::ReplacementCharacter) + QStringLiteral(".txt")}));
+    for (const QString& name : listed)
+        QVERIFY2(QFileInfo::exists(name), qPrintable(name));
 }
 
 void TestFileSearcher::unreadableFolderSkipped()
