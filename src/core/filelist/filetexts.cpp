@@ -42,12 +42,6 @@ bool formatShowsSeconds(QStringView format)
     return formatShows(format, u's');
 }
 
-QLocale withoutGroupSeparator(QLocale locale)
-{
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return locale;
-}
-
 } // namespace
 
 QStringView PathExtension(QStringView path)
@@ -77,10 +71,9 @@ QString ExtensionText(QStringView path)
 QString GroupedNumberText(qint64 n, const QLocale& locale)
 {
     // Always groups of three: QLocale's own grouping leaves four-digit numbers alone in some locales (Spanish,
-    // Polish) and groups by two in others (Indian English).
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString digits = plain.toString(n);
+    // Polish) and groups by two in others (Indian English). The digits are always 0 to 9, as in every other number
+    // the program shows; only the separator is the locale's.
+    const QString digits = QString::number(n);
     const QString separator = locale.groupSeparator();
     qsizetype firstDigit = 0;
     while (firstDigit < digits.size() && !digits[firstDigit].isDigit())
@@ -111,7 +104,12 @@ QString ItemCountText(qint64 count, const QLocale& locale)
 
 QString ElapsedSecondsText(double seconds, const QLocale& locale)
 {
-    return withoutGroupSeparator(locale).toString(seconds, 'f', 3);
+    // The digits 0 to 9 with the locale's decimal separator.
+    QString text = QString::number(seconds, 'f', 3);
+    const qsizetype point = text.lastIndexOf(u'.');
+    if (point >= 0)
+        text.replace(point, 1, locale.decimalPoint());
+    return text;
 }
 
 QString FinishedText(double seconds, const QLocale& locale)

@@ -94,6 +94,8 @@ void TestFileTexts::groupedNumbers_data()
     QTest::newRow("four digits in Spanish") << qint64(1500) << QLocale(QLocale::Spanish, QLocale::Spain) << "1.500";
     QTest::newRow("threes in Indian English")
         << qint64(12345678) << QLocale(QLocale::English, QLocale::India) << "12,345,678";
+    QTest::newRow("digits 0 to 9 in Arabic")
+        << qint64(1500) << QLocale(QLocale::Arabic, QLocale::Egypt) << QStringLiteral("1\u066C500");
 }
 
 void TestFileTexts::groupedNumbers()
@@ -175,6 +177,7 @@ void TestFileTexts::elapsedTexts()
     QCOMPARE(ElapsedSecondsText(0.0, kUs), QStringLiteral("0.000"));
     QCOMPARE(ElapsedSecondsText(1234.5678, kUs), QStringLiteral("1234.568"));
     QCOMPARE(ElapsedSecondsText(1234.5678, kGerman), QStringLiteral("1234,568"));
+    QCOMPARE(ElapsedSecondsText(12.3456, QLocale(QLocale::Arabic, QLocale::Egypt)), QStringLiteral("12\u066B346"));
     QCOMPARE(FinishedText(2.5, kUs), QStringLiteral("Finished (Elapsed Time: 2.500 s)"));
     QCOMPARE(InterruptedText(0.0125, kUs), QStringLiteral("Interrupted by user (Elapsed Time: 0.013 s)"));
 }
