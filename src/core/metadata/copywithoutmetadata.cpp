@@ -208,8 +208,11 @@ CopyWithoutMetadataResult CopyWithoutMetadata(const CopyWithoutMetadataRequest& 
     // An absolute source never begins with "-", so ExifTool cannot take it for an option.
     const QString source = QFileInfo(request.source).absoluteFilePath();
     const QStringList arguments{QStringLiteral("-all="), QStringLiteral("-o"), EscapeExifToolPattern(temp), source};
+    const qint64 sourceSize = std::max<qint64>(QFileInfo(source).size(), 0);
+    const std::chrono::milliseconds timeLimit =
+        request.timeLimit + std::chrono::seconds(sourceSize / CopyWithoutMetadataRequest::kBytesPerExtraSecond);
     const ConsoleResult run =
-        RunConsoleCommand(request.exifToolProgram, arguments, request.workingFolder, request.timeLimit, stop);
+        RunConsoleCommand(request.exifToolProgram, arguments, request.workingFolder, timeLimit, stop);
     result.output = run.output;
     result.errorReported = run.output.startsWith(QStringLiteral("Error"));
 

@@ -14,7 +14,10 @@ struct CopyWithoutMetadataRequest
     QString exifToolProgram;       // the ExifTool program to run
     QString workingFolder;         // the folder ExifTool runs in
     QString tempFolder;            // the program's private temporary folder
+    // The time ExifTool may take for a small source. It reads the whole source and writes the whole copy, so a larger
+    // one gets a second more per kBytesPerExtraSecond: a long video on a slow disk must not be cut off.
     std::chrono::milliseconds timeLimit = std::chrono::seconds(60);
+    static constexpr qint64 kBytesPerExtraSecond = 4 * 1024 * 1024;
 };
 
 struct CopyWithoutMetadataResult

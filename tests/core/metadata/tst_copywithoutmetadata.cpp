@@ -283,6 +283,30 @@ private slots:
         QCOMPARE(entriesOf(folders.temp.path()), QStringList());
     }
 
+    // Copying a large file takes longer: its run is not given up at the limit meant for a small one.
+    void largeSourceGetsMoreTime()
+    {
+        Folders folders;
+        QVERIFY(folders.valid());
+        const QString script = folders.work.filePath(QStringLiteral("exiftool"));
+        QVERIFY(writeFile(script, "#!/bin/sh\nsleep 1\ncp \"$4\" \"$3\"\n"));
+        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString source = folders.work.filePath(QStringLiteral("video.mp4"));
+        QFile large(source);
+        QVERIFY(large.open(QIODevice::WriteOnly));
+        QVERIFY(large.resize(4 * CopyWithoutMetadataRequest::kBytesPerExtraSecond)); // sparse: four seconds more
+        large.close();
+        const QString target = folders.target.filePath(QStringLiteral("video.mp4"));
+        CopyWithoutMetadataRequest request = requestFor(folders, source, target, false);
+        request.exifToolProgram = script;
+        request.timeLimit = 300ms;
+
+        const CopyWithoutMetadataResult result = CopyWithoutMetadata(request);
+
+        QVERIFY2(result.moved, qPrintable(result.moveError));
+        QCOMPARE(QFileInfo(target).size(), 4 * CopyWithoutMetadataRequest::kBytesPerExtraSecond);
+    }
+
     void exifToolCannotStart()
     {
         Folders folders;
