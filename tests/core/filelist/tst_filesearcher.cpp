@@ -328,7 +328,12 @@ void TestFileSearcher::unreadableFolderSkipped()
     FileRecords chosenShut;
     {
         UnprivilegedScope unprivileged;
-        QVERIFY2(unprivileged.ok(), "cannot drop root privileges for this test");
+        if (!unprivileged.ok())
+            QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+        if (const int fd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0)
+            ::close(fd);
+        else
+            QSKIP("the unprivileged user cannot reach the temporary folder");
         ScanRun scan(records, settingsFor(root));
         QVERIFY(scan.run());
         // A chosen folder that cannot be listed finishes at once like an empty one.

@@ -117,7 +117,7 @@ void TestDeployment::verifyDeployed(const ExifToolDeployment& result)
     QCOMPARE(result.exifToolFolder, expected);
     QVERIFY(result.complete);
     QVERIFY(result.ready());
-    QCOMPARE(result.statusText(), StatusReady);
+    QCOMPARE(result.statusText(), u"Ready");
     QCOMPARE(m_chosen, QStringList{expected});
     QCOMPARE(FolderEntries(expected), QStringList({QStringLiteral("exiftool"), QStringLiteral("exiftool_files")}));
     QVERIFY(QFileInfo::exists(expected + QStringLiteral("exiftool_files/lib/Image/ExifTool.pm")));
@@ -239,7 +239,7 @@ void TestDeployment::incompletePackage()
     QCOMPARE(result.exifToolFolder, QString());
     QVERIFY(!result.complete);
     QCOMPARE(result.ready(), ready);
-    QCOMPARE(result.statusText(), ready ? StatusReady : StatusInitializationFailed);
+    QCOMPARE(result.statusText(), ready ? u"Ready" : u"Initialization Failed!");
     QCOMPARE(m_chosen, QStringList());
     QCOMPARE(m_busy, QList<bool>({true, false}));
     QCOMPARE(FolderEntries(m_folders.tempFolder), QStringList());

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -89,9 +90,9 @@ private Q_SLOTS:
         const bool rootStagingBefore = QFileInfo::exists(u"/exiftool"_s);
         QTemporaryDir cwd;
         QDir::setCurrent(cwd.path());
+        const auto restoreCurrent = qScopeGuard([&] { QDir::setCurrent(before); });
         TAppForm form(startup, f.dialogs, f.shell);
-        QTRY_VERIFY(form.isExifToolDeployed());
-        QDir::setCurrent(before);
+        QTRY_VERIFY_WITH_TIMEOUT(form.isExifToolDeployed(), 30000);
 
         // The error ends the start-up: no caption, no settings, nothing staged anywhere.
         QCOMPARE(f.dialogs.messages.size(), 1);
@@ -358,6 +359,19 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.messages[0].caption, u"Tagscope"_s);
         QCOMPARE(f.dialogs.messages[0].type, DialogType::Error);
         QCOMPARE(f.dialogs.messages[0].buttons.size(), 1);
+
+        // A command that fails reaches the same report, and the window goes on: here the settings file cannot be
+        // replaced, since a folder took its name.
+        f.dialogs.messages.clear();
+        form.show();
+        QVERIFY(QFile::remove(f.settingsPath()));
+        QVERIFY(QDir().mkdir(f.settingsPath()));
+        f.child<QCheckBox>("CheckBox3")->click();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.messages[0].text.startsWith(u"Cannot create file \""_s + f.settingsPath() + u"\"."_s),
+                 qPrintable(f.dialogs.messages[0].text));
+        QCOMPARE(f.dialogs.messages[0].caption, u"Tagscope"_s);
+        QVERIFY(form.isVisible());
     }
 
     // The real message box: which button closes it decides the result.

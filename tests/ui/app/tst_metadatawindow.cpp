@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QTest>
 
@@ -109,6 +110,15 @@ private Q_SLOTS:
         f.list()->selectionModel()->clearSelection();
         QCOMPARE(f.pane()->toPlainText(), shown);
         QCOMPARE(f.status(0), QString());
+
+        // A resize gives the pane half the width again, undoing a width set with the splitter.
+        auto* splitter = f.child<QSplitter>("Splitter1");
+        splitter->setSizes({600, 200});
+        QCOMPARE(panel->width(), 200);
+        f.form->resize(901, f.form->height());
+        QTRY_COMPARE(f.form->centralWidget()->width(), 901);
+        QCOMPARE(splitter->sizes().at(1), 450);
+        QCOMPARE(panel->width(), 450);
     }
 
     void vanishedFileFails()
