@@ -580,6 +580,9 @@ void TAppForm::closeEvent(QCloseEvent* event)
 {
     if (!m_closing) {
         m_closing = true;
+        // Ending the work under way may take a while (a large copy being moved into place, another copy of the
+        // program holding the ExifTool staging folder): the window goes at once instead of standing there frozen.
+        hide();
         // A running walk must not touch the list or the status bar once they are gone.
         if (m_searcher)
             m_searcher->stopAndWait();
