@@ -25,7 +25,7 @@ QString AppFormFixture::settingsPath() const
     return program.filePath(u"settings.ini"_s);
 }
 
-TAppForm& AppFormFixture::start(const QString& programFolder)
+TAppForm& AppFormFixture::start(const QString& programFolder, Deployment deployment)
 {
     AppStartup startup;
     startup.programPath = QCoreApplication::applicationFilePath();
@@ -35,9 +35,21 @@ TAppForm& AppFormFixture::start(const QString& programFolder)
     startup.serviceHost = u"www.brindle.example"_s;
     form = std::make_unique<TAppForm>(startup, dialogs, shell);
     // ExifTool's deployment writes the status bar when it ends; let it end before the test looks there.
-    if (!QTest::qWaitFor([this] { return form->isExifToolDeployed(); }, 30000))
+    if (deployment == Deployment::Wait && !QTest::qWaitFor([this] { return form->isExifToolDeployed(); }, 30000))
         qWarning("ExifTool's deployment did not end");
     return *form;
+}
+
+bool AppFormFixture::installExifToolPackage()
+{
+    const QString source = QStringLiteral(TAGSCOPE_BUILD_DIR "/exiftool/");
+    if (!QDir().mkpath(program.filePath(u"exiftool"_s)))
+        return false;
+    for (const QString& name : {u"exiftool"_s, u"exiftool_files.zip"_s}) {
+        if (!QFile::copy(source + name, program.filePath(u"exiftool/"_s + name)))
+            return false;
+    }
+    return QFile::setPermissions(program.filePath(u"exiftool/exiftool"_s), QFile::permissions(source + u"exiftool"_s));
 }
 
 QAction* AppFormFixture::action(const char* name) const

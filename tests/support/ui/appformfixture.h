@@ -26,8 +26,16 @@ struct AppFormFixture
     std::unique_ptr<TAppForm> form;
 
     QString settingsPath() const;
-    // Creates the window; programFolder defaults to the fixture's own program folder.
-    TAppForm& start(const QString& programFolder = QString());
+    // Creates the window; programFolder defaults to the fixture's own program folder. Unless told otherwise, waits
+    // until ExifTool's deployment has ended.
+    enum class Deployment
+    {
+        Wait,
+        DoNotWait
+    };
+    TAppForm& start(const QString& programFolder = QString(), Deployment deployment = Deployment::Wait);
+    // Puts the ExifTool package of this build beside the fixture's program.
+    bool installExifToolPackage();
 
     template <typename T> T* child(const char* name) const { return form->findChild<T*>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const;

@@ -11,9 +11,16 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QTableView>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -260,12 +267,7 @@ private Q_SLOTS:
     void deploysThePackageAndRemovesItAtExit()
     {
         AppFormFixture f;
-        QVERIFY(QDir().mkpath(f.program.filePath(u"exiftool"_s)));
-        for (const QString& name : {u"exiftool"_s, u"exiftool_files.zip"_s})
-            QVERIFY(QFile::copy(QStringLiteral(TAGSCOPE_BUILD_DIR "/exiftool/") + name,
-                                f.program.filePath(u"exiftool/"_s + name)));
-        QFile::setPermissions(f.program.filePath(u"exiftool/exiftool"_s),
-                              QFile::permissions(QStringLiteral(TAGSCOPE_BUILD_DIR "/exiftool/exiftool")));
+        QVERIFY(f.installExifToolPackage());
         f.start();
         QCOMPARE(f.status(0), u"Ready"_s);
         const QString folder = f.form->exifToolFolder();
@@ -277,6 +279,39 @@ private Q_SLOTS:
                  (QStringList{u"exiftool"_s, u"exiftool_files.zip"_s}));
         f.form->close();
         QVERIFY(!QFileInfo::exists(folder));
+    }
+
+    // A file chosen while ExifTool is still being made ready is reported once it is.
+    void selectionDuringDeploymentIsReportedWhenReady()
+    {
+        AppFormFixture f;
+        QVERIFY(f.installExifToolPackage());
+        QTemporaryDir tree;
+        QVERIFY(QFile::copy(kSamples + u"/Canon.jpg"_s, tree.filePath(u"Canon.jpg"_s)));
+        // As long as another copy of the program holds the staging folder, the deployment waits for it.
+        const QByteArray staging = QFile::encodeName(f.program.filePath(u"exiftool"_s));
+        int lock = ::open(staging.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX) == 0);
+        const auto release = qScopeGuard([&] {
+            if (lock >= 0)
+                ::close(lock);
+        });
+
+        f.start(QString(), AppFormFixture::Deployment::DoNotWait).show();
+        f.dialogs.chooseNextFolder(tree.path());
+        f.child<QPushButton>("BitBtn1")->click();
+        f.child<QPushButton>("Button1")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.child<QPushButton>("Button1")->text(), u"Start"_s, 20000);
+        auto* list = f.child<QTableView>("ListView1");
+        list->selectRow(0);
+        QVERIFY(!f.form->isExifToolDeployed());
+        QCOMPARE(f.status(0), u"Processing..."_s);
+
+        ::close(std::exchange(lock, -1));
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->isExifToolDeployed(), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.status(0), QString(), 30000);
+        QCOMPARE(stableLines(f.child<QPlainTextEdit>("RichEdit1")->toPlainText()),
+                 directReport(tree.filePath(u"Canon.jpg"_s)));
     }
 
     void saveAsReportsExifToolsError()
