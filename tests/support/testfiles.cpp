@@ -10,6 +10,12 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+bool WriteScript(const QString& path, const QByteArray& text)
+{
+    return WriteWholeFile(path, text) &&
+           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 bool WriteFileMakingFolders(const QString& path, const QByteArray& bytes)
 {
     return QDir().mkpath(QFileInfo(path).absolutePath()) && WriteWholeFile(path, bytes);

@@ -1,4 +1,5 @@
 #include "core/metadata/copywithoutmetadata.h"
+#include "support/testfiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -268,8 +269,7 @@ private slots:
         Folders folders;
         QVERIFY(folders.valid());
         const QString script = folders.work.filePath(QStringLiteral("exiftool"));
-        QVERIFY(writeFile(script, "#!/bin/sh\nprintf 'half a file' > \"$3\"\nexec sleep 60\n"));
-        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(WriteScript(script, "#!/bin/sh\nprintf 'half a file' > \"$3\"\nexec sleep 60\n"));
         const QString target = folders.target.filePath(QStringLiteral("clean.jpg"));
         CopyWithoutMetadataRequest request = requestFor(folders, sample(QStringLiteral("Canon.jpg")), target, true);
         request.exifToolProgram = script;
@@ -289,8 +289,7 @@ private slots:
         Folders folders;
         QVERIFY(folders.valid());
         const QString script = folders.work.filePath(QStringLiteral("exiftool"));
-        QVERIFY(writeFile(script, "#!/bin/sh\nsleep 1\ncp \"$4\" \"$3\"\n"));
-        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(WriteScript(script, "#!/bin/sh\nsleep 1\ncp \"$4\" \"$3\"\n"));
         const QString source = folders.work.filePath(QStringLiteral("video.mp4"));
         QFile large(source);
         QVERIFY(large.open(QIODevice::WriteOnly));

@@ -230,8 +230,7 @@ void TestDeployment::incompletePackage()
     QVERIFY(QDir().mkpath(bin));
     const QString pathProgram = bin + QStringLiteral("/exiftool");
     if (exiftoolOnPath) {
-        QVERIFY(WriteWholeFile(pathProgram, pathExifTool.toUtf8()));
-        QVERIFY(QFile::setPermissions(pathProgram, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(WriteScript(pathProgram, pathExifTool.toUtf8()));
     }
 
     const ExifToolDeployment result = deploy({bin});

@@ -1,4 +1,5 @@
 #include "core/metadata/exiftoolsession.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -33,15 +34,6 @@ QString sample(const QString& name)
 QStringList entriesOf(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-bool writeScript(const QString& name, const QByteArray& text)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-        return false;
-    file.close();
-    return file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QByteArray contentsOf(const QString& name)
@@ -333,7 +325,7 @@ private slots:
         QVERIFY(folders.valid());
         const QString log = folders.work.filePath(QStringLiteral("starts.log"));
         const QString script = folders.files.filePath(QStringLiteral("exiftool"));
-        QVERIFY(writeScript(script, "#!/bin/sh\n"
+        QVERIFY(WriteScript(script, "#!/bin/sh\n"
                                     "echo \"$1\" >> '" +
                                         log.toUtf8() +
                                         "'\n"
@@ -377,7 +369,7 @@ private slots:
         Folders folders;
         QVERIFY(folders.valid());
         const QString script = folders.files.filePath(QStringLiteral("exiftool"));
-        QVERIFY(writeScript(script, "#!/bin/sh\nexec cat > /dev/null\n"));
+        QVERIFY(WriteScript(script, "#!/bin/sh\nexec cat > /dev/null\n"));
         ExifToolSession session(script, folders.work.path(), folders.temp.path());
         session.setTimeLimit(500ms);
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
