@@ -1,39 +1,29 @@
 #include "core/filelist/filewalker.h"
 
+#include "core/filelist/filerecord.h"
 #include "core/filelist/filerecords.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHashFunctions>
 
-#include <cstdlib>
-#include <optional>
-#include <unordered_map>
-
-#ifdef TAGSCOPE_POSIX_WALK
-#include <atomic>
 #include <condition_variable>
-#include <cstring>
+#include <deque>
+#include <exception>
 #include <mutex>
 #include <thread>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#else
-#include <QDateTime>
-#include <QFileInfo>
-
-#include <filesystem>
-#include <system_error>
-#endif
+#include <unordered_map>
 
 namespace {
 
-// A batch goes to the list when it is this large, or when this much time has passed since the last one, so that the
-// list grows visibly on a slow disk without taking the lock for every file.
-constexpr std::size_t kBatchSize = 512;
-constexpr qint64 kBatchMilliseconds = 50;
+// Found files are handed to the builder when this many have gathered, or when this much time has passed since the
+// last hand-over, so that the list grows visibly on a slow disk without taking the lock for every file.
+constexpr std::size_t kHandOverSize = 512;
+constexpr qint64 kHandOverMilliseconds = 50;
+// Reading the clock costs more than handling an entry; it is read once per this many entries.
+constexpr unsigned kEntriesPerClockReading = 64;
+// Hand-overs waiting for the builder; the walk waits when this many are, so a slow builder cannot pile them up.
+constexpr std::size_t kMaxWaiting = 4;
 
 struct TextHash
 {
@@ -47,10 +37,8 @@ struct TextEqual
     bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
 };
 
-} // namespace
-
 // The extension texts of one scan, one shared string per extension as written.
-class FileWalker::ExtensionTexts final
+class ExtensionTexts final
 {
 public:
     const QString& text(QStringView name)
@@ -66,54 +54,184 @@ private:
     std::unordered_map<QString, QString, TextHash, TextEqual> m_texts;
 };
 
-FileWalker::FileWalker(FileRecords& records, const ScanSettings& settings, const std::atomic<bool>& stopRequested)
-    : m_records(records), m_settings(settings), m_stop(stopRequested),
-      m_filter(ScanFilterText(settings.filterText, settings.caseSensitive), settings.caseSensitive),
-      m_dates(settings.locale), m_extensions(std::make_unique<ExtensionTexts>())
+bool isDotOrDotDot(const char* name)
 {
-    m_batch.reserve(kBatchSize);
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-FileWalker::~FileWalker() = default;
-
-namespace {
-
-#if defined(TAGSCOPE_POSIX_WALK) && defined(__GLIBC__)
-// glibc grows the heap of a thread other than the main one a page at a time, with one mprotect call per page, and a
-// scan allocates a name per file on it: thousands of calls for a large folder. Growing the heap once in large steps
-// and giving the memory back (the heap stays mapped) makes the later growth free of those calls.
-void growThreadHeap()
+// A folder name as text; nothing when its bytes are not UTF-8 (see FileWalker).
+std::optional<QString> decodedFolderName(const char* raw)
 {
-    constexpr std::size_t kStep = 120 * 1024; // under the size that glibc serves by mmap instead of from the heap
-    constexpr std::size_t kSteps = 136;       // about 16 MiB, the names of some 250,000 files
-    std::vector<void*> blocks(kSteps);
-    for (void*& block : blocks)
-        block = std::malloc(kStep);
-    for (void* block : blocks)
-        std::free(block);
+    QString name = QFile::decodeName(raw);
+    if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
+        return std::nullopt;
+    return name;
 }
-#else
-void growThreadHeap() {}
-#endif
+
+qint64 monotonicMs()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
+}
 
 } // namespace
 
+// The files found since the last hand-over, as the listing gave them: the names as bytes, one text per folder.
+struct FileWalker::Found
+{
+    struct File
+    {
+        std::size_t folder; // index into folders
+        std::size_t nameStart;
+        std::size_t nameLength;
+        bool lookedUp; // a lookup found the file; without it there is no size and no date
+        qint64 size;
+        qint64 modified;
+    };
+    std::vector<QString> folders;
+    std::vector<File> files;
+    std::vector<char> names;
+
+    void clear()
+    {
+        folders.clear();
+        files.clear();
+        names.clear();
+    }
+};
+
+// Makes the records of the found files and appends them to the file list, on a thread of its own. Listing and looking
+// up files is the kernel's work and most of a scan's time; making the records (their texts, their allocations and
+// the first touch of the memory they take) is the rest, and here it runs beside the walk instead of after each file.
+class FileWalker::Builder final
+{
+public:
+    Builder(FileRecords& records, const ScanSettings& settings)
+        : m_records(records), m_calculateSize(settings.calculateSize), m_dates(settings.locale),
+          m_thread([this] { serve(); })
+    {}
+
+    ~Builder()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_quit = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+    // Hands found over to be built and gives back an empty one to fill next, whose buffers are reused.
+    std::unique_ptr<Found> exchange(std::unique_ptr<Found> found)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_waiting.size() < kMaxWaiting; });
+        m_waiting.push_back(std::move(found));
+        std::unique_ptr<Found> next;
+        if (!m_spare.empty()) {
+            next = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        lock.unlock();
+        m_changed.notify_all();
+        return next ? std::move(next) : std::make_unique<Found>();
+    }
+
+    // Returns once every file handed over is in the list; rethrows what stopped the builder.
+    void drain()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_waiting.empty() && !m_building; });
+        if (m_error)
+            std::rethrow_exception(std::exchange(m_error, nullptr));
+    }
+
+private:
+    void serve()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_quit || !m_waiting.empty(); });
+            if (m_waiting.empty())
+                return;
+            std::unique_ptr<Found> found = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            m_building = true;
+            lock.unlock();
+            m_changed.notify_all();
+            std::exception_ptr error;
+            try {
+                build(*found);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            found->clear();
+            lock.lock();
+            m_spare.push_back(std::move(found));
+            m_building = false;
+            if (error && !m_error)
+                m_error = error;
+            m_changed.notify_all();
+        }
+    }
+
+    void build(const Found& found)
+    {
+        m_batch.reserve(found.files.size());
+        for (const Found::File& file : found.files) {
+            TMyRecord record;
+            record.FName = QString::fromUtf8(found.names.data() + file.nameStart, qsizetype(file.nameLength));
+            record.FExtension = m_extensions.text(record.FName);
+            record.FFolder = found.folders[file.folder];
+            if (file.lookedUp) {
+                record.FDateKey = m_dates.key(file.modified);
+                if (m_calculateSize)
+                    record.FSize = file.size;
+            }
+            m_batch.push_back(std::move(record));
+        }
+        m_records.append(m_batch);
+    }
+
+    FileRecords& m_records;
+    const bool m_calculateSize;
+    FileDateTexts m_dates;
+    ExtensionTexts m_extensions;
+    std::vector<TMyRecord> m_batch;
+
+    std::mutex m_mutex; // guards the members below
+    std::condition_variable m_changed;
+    std::deque<std::unique_ptr<Found>> m_waiting;
+    std::vector<std::unique_ptr<Found>> m_spare;
+    bool m_building = false;
+    bool m_quit = false;
+    std::exception_ptr m_error;
+
+    std::thread m_thread; // last: it starts once everything above is made
+};
+
+FileWalker::FileWalker(FileRecords& records, const ScanSettings& settings, const std::atomic<bool>& stopRequested)
+    : m_settings(settings), m_stop(stopRequested),
+      m_filter(ScanFilterText(settings.filterText, settings.caseSensitive), settings.caseSensitive),
+      m_decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless),
+      m_builder(std::make_unique<Builder>(records, settings)), m_found(std::make_unique<Found>())
+{}
+
+FileWalker::~FileWalker() = default;
+
 void FileWalker::run()
 {
-    growThreadHeap();
-    m_sinceFlush.start();
+    m_handOverDueMs = monotonicMs() + kHandOverMilliseconds;
     try {
-#ifdef TAGSCOPE_POSIX_WALK
-        const int fd = ::open(QFile::encodeName(m_settings.folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            struct stat st;
-            if (::fstat(fd, &st) == 0)
-                m_openFolders.push_back({st.st_dev, st.st_ino});
-            walkFolder(fd, FolderWithSeparator(m_settings.folder));
+        FolderListing root(m_settings.folder);
+        if (root.isOpen()) {
+            m_openFolders.push_back(root.identity());
+            walkFolder(root, FolderWithSeparator(m_settings.folder));
         }
-#else
-        walkFolder(m_settings.folder);
-#endif
     } catch (...) {
         // The records found before the error stay in the list.
         flush();
@@ -126,8 +244,11 @@ bool FileWalker::stopCheck()
 {
     if (!m_stop.load(std::memory_order_relaxed)) {
         // Matches found among many that do not match must still show while the walk goes on.
-        if (!m_batch.empty() && m_sinceFlush.hasExpired(kBatchMilliseconds))
-            flush();
+        if (++m_entriesSinceClock >= kEntriesPerClockReading) {
+            m_entriesSinceClock = 0;
+            if (!m_found->files.empty() && monotonicMs() >= m_handOverDueMs)
+                handOver();
+        }
         return false;
     }
     flush();
@@ -136,403 +257,99 @@ bool FileWalker::stopCheck()
     return true;
 }
 
-void FileWalker::addRecord(QString name, const QString& folder, const qint64* mtime, qint64 size)
+void FileWalker::walkFolder(FolderListing& listing, const QString& folder)
 {
-    TMyRecord record;
-    record.FExtension = m_extensions->text(name);
-    record.FName = std::move(name);
-    record.FFolder = folder;
-    if (mtime)
-        record.FDateKey = m_dates.key(*mtime);
-    record.FSize = m_settings.calculateSize ? size : -1;
-    m_batch.push_back(std::move(record));
-    if (m_batch.size() >= kBatchSize || m_sinceFlush.hasExpired(kBatchMilliseconds))
-        flush();
+    using Kind = FolderListing::Kind;
+    Kind kind;
+    while (const char* name = listing.next(kind)) {
+        if (stopCheck())
+            return;
+        if (isDotOrDotDot(name))
+            continue;
+        if (kind == Kind::Folder) {
+            if (m_settings.includeSubfolders)
+                enterSubfolder(listing, name, folder, false);
+            continue;
+        }
+        FolderListing::Status status;
+        if (kind == Kind::File) {
+            // Only the files that pass the filter are looked up.
+            if (passes(name))
+                addFile(name, folder, listing.lookUp(name, status) ? &status : nullptr);
+            continue;
+        }
+        // A link or an entry of unknown type: a link is taken for what it points to, and a dangling one is listed as
+        // a file without size and date.
+        const bool found = listing.lookUp(name, status);
+        if (found && status.isFolder) {
+            if (m_settings.includeSubfolders)
+                enterSubfolder(listing, name, folder, kind == Kind::Link || listing.isLink(name));
+        } else if (passes(name)) {
+            addFile(name, folder, found ? &status : nullptr);
+        }
+    }
+}
+
+void FileWalker::enterSubfolder(FolderListing& parent, const char* name, const QString& folder, bool throughLink)
+{
+    const std::optional<QString> folderName = decodedFolderName(name);
+    if (!folderName)
+        return;
+    FolderListing listing(parent, name);
+    if (!listing.isOpen())
+        return;
+    const FolderListing::Identity& id = listing.identity();
+    for (const FolderListing::Identity& open : m_openFolders) {
+        if (open == id)
+            return;
+    }
+    // A folder reached through a link is walked once per scan, however many links lead to it: links that point at
+    // each other in a mesh (as package managers make them) would otherwise open every path through the mesh.
+    if (throughLink && !m_linkedFolders.insert({id.device, id.inode}).second)
+        return;
+    m_openFolders.push_back(id);
+    struct Pop
+    {
+        std::vector<FolderListing::Identity>& v;
+        ~Pop() { v.pop_back(); }
+    } pop{m_openFolders};
+    walkFolder(listing, folder + *folderName + kPathSeparator);
+}
+
+bool FileWalker::passes(const char* rawName)
+{
+    // Decoded into a buffer kept from name to name: only the files that pass get a text of their own, on the builder.
+    const QByteArrayView bytes(rawName);
+    m_decoded.resize(m_decoder.requiredSpace(bytes.size()));
+    m_decoder.resetState();
+    const QChar* end = m_decoder.appendToBuffer(m_decoded.data(), bytes);
+    if (m_decoder.hasError())
+        return false;
+    return m_filter.matches(QStringView(m_decoded.constData(), end));
+}
+
+void FileWalker::addFile(const char* rawName, const QString& folder, const FolderListing::Status* status)
+{
+    Found& found = *m_found;
+    if (found.folders.empty() || found.folders.back().constData() != folder.constData())
+        found.folders.push_back(folder);
+    const std::size_t length = std::strlen(rawName);
+    found.files.push_back({found.folders.size() - 1, found.names.size(), length, status != nullptr,
+                           status ? status->size : -1, status ? status->modified : 0});
+    found.names.insert(found.names.end(), rawName, rawName + length);
+    if (found.files.size() >= kHandOverSize)
+        handOver();
+}
+
+void FileWalker::handOver()
+{
+    m_found = m_builder->exchange(std::move(m_found));
+    m_handOverDueMs = monotonicMs() + kHandOverMilliseconds;
 }
 
 void FileWalker::flush()
 {
-    m_records.append(m_batch);
-    m_sinceFlush.restart();
+    if (!m_found->files.empty())
+        handOver();
+    m_builder->drain();
 }
-
-#ifdef TAGSCOPE_POSIX_WALK
-
-namespace {
-
-// Entries are read from a listing this many at a time; the files among them are looked up together.
-constexpr std::size_t kListingChunk = 256;
-// From this many files on, the lookups are shared with the helper thread; below it, waking the helper costs more
-// than it saves.
-constexpr std::size_t kSharedStatMinimum = 16;
-
-struct ListedEntry
-{
-    std::size_t nameOffset;
-    unsigned char type;
-};
-
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// The entry name as text; nothing when its bytes are not UTF-8. The bytes that cannot be decoded become U+FFFD, so the
-// text no longer names the entry: it could be neither reported, opened nor renamed, and an action on it could reach
-// another file whose name holds U+FFFD. Such entries are left out of the list.
-std::optional<QString> decodedName(const char* raw)
-{
-    QString name = QFile::decodeName(raw);
-    if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
-        return std::nullopt;
-    return name;
-}
-
-// A listing type that cannot be a folder: no lookup is needed to tell.
-bool isPlainFile(unsigned char type)
-{
-    return type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN;
-}
-
-} // namespace
-
-// One file that passed the filter, with the result of its lookup (links followed).
-struct FileWalker::FileStat
-{
-    std::size_t entry; // index in the listing chunk
-    const char* rawName;
-    QString name;
-    bool found = false;
-    qint64 mtime = 0;
-    qint64 size = -1;
-
-    void lookUp(int folderFd)
-    {
-        struct stat st;
-        found = ::fstatat(folderFd, rawName, &st, 0) == 0;
-        if (found) {
-            mtime = static_cast<qint64>(st.st_mtim.tv_sec);
-            size = static_cast<qint64>(st.st_size);
-        }
-    }
-};
-
-namespace {
-
-// The lookups of one run of files, taken a few at a time by whichever thread is free. Taking several at once keeps
-// the two threads off each other's cache lines.
-struct StatJob
-{
-    static constexpr std::size_t kTake = 8;
-
-    int folderFd;
-    FileWalker::FileStat* files;
-    std::size_t count;
-    std::atomic<std::size_t> next{0};
-    // An int, which waiting and notifying use directly as a futex word; a run holds at most one listing chunk.
-    std::atomic<int> done{0};
-
-    void work(int fd)
-    {
-        for (;;) {
-            const std::size_t first = next.fetch_add(kTake, std::memory_order_relaxed);
-            if (first >= count)
-                return;
-            const std::size_t last = std::min(first + kTake, count);
-            for (std::size_t i = first; i < last; ++i)
-                files[i].lookUp(fd);
-            const int taken = static_cast<int>(last - first);
-            if (done.fetch_add(taken, std::memory_order_acq_rel) + taken == static_cast<int>(count))
-                done.notify_all();
-        }
-    }
-
-    void waitUntilDone()
-    {
-        for (int d = done.load(std::memory_order_acquire); d != static_cast<int>(count);
-             d = done.load(std::memory_order_acquire))
-            done.wait(d, std::memory_order_acquire);
-    }
-};
-
-} // namespace
-
-// A second thread that looks up files while the walking thread does too. Looking up a file is most of a scan's time,
-// and it is the kernel's work, so two threads finish it in about half the time. The files are shared one at a time
-// rather than split in halves, so a helper that wakes late only takes fewer of them and the walk never waits for it
-// to wake.
-class FileWalker::StatHelper final
-{
-public:
-    StatHelper() : m_thread([this] { serve(); }) {}
-
-    ~StatHelper()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_quit = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-
-    // Looks the files up with the helper's help; returns when all are done.
-    void lookUp(int folderFd, std::vector<FileStat>& files)
-    {
-        auto job = std::make_shared<StatJob>(folderFd, files.data(), files.size());
-        {
-            std::lock_guard lock(m_mutex);
-            m_pending = job;
-        }
-        m_changed.notify_one();
-        job->work(folderFd);
-        {
-            // Not taken yet: the helper must not start it once this function has returned.
-            std::lock_guard lock(m_mutex);
-            if (m_pending == job)
-                m_pending.reset();
-        }
-        job->waitUntilDone();
-    }
-
-private:
-    void serve()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_changed.wait(lock, [this] { return m_quit || m_pending; });
-            if (m_quit)
-                return;
-            // The job object is kept alive by this reference until the helper has let go of it.
-            std::shared_ptr<StatJob> job = std::move(m_pending);
-            lock.unlock();
-            // A descriptor of its own: two threads sharing one open folder keep taking turns on its reference
-            // count in the kernel.
-            const int fd = ::openat(job->folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            job->work(fd >= 0 ? fd : job->folderFd);
-            if (fd >= 0)
-                ::close(fd);
-            job.reset();
-            lock.lock();
-        }
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::shared_ptr<StatJob> m_pending;
-    bool m_quit = false;
-    std::thread m_thread;
-};
-
-void FileWalker::statFiles(int folderFd, std::vector<FileStat>& files)
-{
-    static const bool oneCore = std::thread::hardware_concurrency() < 2;
-    if (files.size() < kSharedStatMinimum || oneCore) {
-        for (FileStat& f : files)
-            f.lookUp(folderFd);
-        return;
-    }
-    if (!m_statHelper)
-        m_statHelper = std::make_unique<StatHelper>();
-    m_statHelper->lookUp(folderFd, files);
-}
-
-void FileWalker::walkFolder(int folderFd, const QString& folder)
-{
-    DIR* listing = ::fdopendir(folderFd);
-    if (!listing) {
-        ::close(folderFd);
-        return;
-    }
-    struct Closer
-    {
-        DIR* d;
-        ~Closer() { ::closedir(d); }
-    } closer{listing};
-
-    std::vector<ListedEntry> entries;
-    std::vector<char> names;
-    std::vector<FileStat> files;
-    entries.reserve(kListingChunk);
-    bool listingEnded = false;
-    while (!listingEnded) {
-        // The next chunk of the listing. The end of the listing and an error while reading it both end this folder.
-        entries.clear();
-        names.clear();
-        while (entries.size() < kListingChunk) {
-            const dirent* entry = ::readdir(listing);
-            if (!entry) {
-                listingEnded = true;
-                break;
-            }
-            const std::size_t length = std::strlen(entry->d_name);
-            entries.push_back({names.size(), entry->d_type});
-            names.insert(names.end(), entry->d_name, entry->d_name + length + 1);
-        }
-
-        std::size_t i = 0;
-        while (i < entries.size()) {
-            if (stopCheck())
-                return;
-            const char* name = names.data() + entries[i].nameOffset;
-            if (isDotOrDotDot(name)) {
-                ++i;
-                continue;
-            }
-            if (isPlainFile(entries[i].type)) {
-                // A run of plain files: filter them, look the passing ones up together, then list them in order.
-                // An invalid mask stops the run at the file that reached it; the files before it are still listed.
-                std::size_t runEnd = i;
-                while (runEnd < entries.size() && isPlainFile(entries[runEnd].type))
-                    ++runEnd;
-                files.clear();
-                std::exception_ptr filterError;
-                for (std::size_t k = i; k < runEnd; ++k) {
-                    const char* raw = names.data() + entries[k].nameOffset;
-                    if (isDotOrDotDot(raw))
-                        continue;
-                    std::optional<QString> fileName = decodedName(raw);
-                    if (!fileName)
-                        continue;
-                    try {
-                        if (m_filter.matches(*fileName))
-                            files.push_back({k, raw, std::move(*fileName)});
-                    } catch (...) {
-                        filterError = std::current_exception();
-                        runEnd = k + 1;
-                        break;
-                    }
-                }
-                statFiles(folderFd, files);
-                std::size_t next = 0;
-                for (std::size_t k = i; k < runEnd; ++k) {
-                    if (k != i && stopCheck())
-                        return;
-                    if (filterError && k + 1 == runEnd)
-                        std::rethrow_exception(filterError);
-                    if (next < files.size() && files[next].entry == k) {
-                        FileStat& f = files[next++];
-                        addRecord(std::move(f.name), folder, f.found ? &f.mtime : nullptr, f.size);
-                    }
-                }
-                i = runEnd;
-                continue;
-            }
-
-            // A folder, a link or an entry of unknown type: a link is taken for what it points to, and a dangling
-            // one is listed as a file without size and date.
-            struct stat st;
-            bool haveStat = false;
-            unsigned char type = entries[i].type;
-            if (type != DT_DIR) {
-                haveStat = ::fstatat(folderFd, name, &st, 0) == 0;
-                if (haveStat && S_ISDIR(st.st_mode))
-                    type = DT_DIR;
-            }
-            if (type == DT_DIR) {
-                if (m_settings.includeSubfolders)
-                    enterSubfolder(folderFd, name, folder, isLink(folderFd, name, entries[i].type));
-            } else {
-                std::optional<QString> fileName = decodedName(name);
-                if (fileName && m_filter.matches(*fileName)) {
-                    const qint64 mtime = haveStat ? static_cast<qint64>(st.st_mtim.tv_sec) : 0;
-                    addRecord(std::move(*fileName), folder, haveStat ? &mtime : nullptr,
-                              haveStat ? static_cast<qint64>(st.st_size) : -1);
-                }
-            }
-            ++i;
-        }
-    }
-}
-
-// Whether the entry name of the folder folderFd is a symbolic link; type is what the listing said of it.
-bool FileWalker::isLink(int folderFd, const char* name, unsigned char type)
-{
-    if (type != DT_UNKNOWN)
-        return type == DT_LNK;
-    struct stat st;
-    return ::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
-}
-
-void FileWalker::enterSubfolder(int parentFd, const char* name, const QString& folder, bool throughLink)
-{
-    const std::optional<QString> folderName = decodedName(name);
-    if (!folderName)
-        return;
-    const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return;
-    }
-    const FolderId id{st.st_dev, st.st_ino};
-    for (const FolderId& open : m_openFolders) {
-        if (open.device == id.device && open.inode == id.inode) {
-            ::close(fd);
-            return;
-        }
-    }
-    // A folder reached through a link is walked once per scan, however many links lead to it: links that point at
-    // each other in a mesh (as package managers make them) would otherwise open every path through the mesh.
-    if (throughLink && !m_linkedFolders.insert({id.device, id.inode}).second) {
-        ::close(fd);
-        return;
-    }
-    m_openFolders.push_back(id);
-    struct Pop
-    {
-        std::vector<FolderId>& v;
-        ~Pop() { v.pop_back(); }
-    } pop{m_openFolders};
-    walkFolder(fd, folder + *folderName + kPathSeparator);
-}
-
-#else
-
-// The portable walk for systems without the POSIX calls above.
-void FileWalker::walkFolder(const QString& folder)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path path = fs::path(folder.toStdU16String());
-    const fs::path canonical = fs::canonical(path, error);
-    if (error)
-        return;
-    const QString id = QString::fromStdU16String(canonical.u16string());
-    if (std::find(m_openFolders.begin(), m_openFolders.end(), id) != m_openFolders.end())
-        return;
-    fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, error);
-    if (error)
-        return;
-    m_openFolders.push_back(id);
-    struct Pop
-    {
-        std::vector<QString>& v;
-        ~Pop() { v.pop_back(); }
-    } pop{m_openFolders};
-    const QString prefix = FolderWithSeparator(folder);
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        if (stopCheck())
-            return;
-        if (error)
-            return;
-        const fs::directory_entry& entry = *it;
-        QString name = QString::fromStdU16String(entry.path().filename().u16string());
-        std::error_code statusError;
-        if (entry.is_directory(statusError)) {
-            if (m_settings.includeSubfolders)
-                walkFolder(prefix + name);
-            continue;
-        }
-        if (!m_filter.matches(name))
-            continue;
-        const QFileInfo info(prefix + name);
-        const bool readable = info.exists();
-        const qint64 mtime = readable ? info.lastModified().toSecsSinceEpoch() : 0;
-        addRecord(std::move(name), prefix, readable ? &mtime : nullptr, readable ? info.size() : -1);
-    }
-}
-
-#endif

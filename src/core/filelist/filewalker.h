@@ -2,26 +2,21 @@
 
 #include "core/filelist/filetexts.h"
 #include "core/filelist/namemask.h"
-#include "core/filelist/filerecord.h"
+#include "core/platform/folderlisting.h"
 
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QString>
+#include <QStringDecoder>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
 
 class FileRecords;
-
-// The walk uses the POSIX calls on Linux and std::filesystem elsewhere; defining TAGSCOPE_PORTABLE_WALK builds the
-// portable walk here too, so that it can be compiled and tested.
-#if defined(Q_OS_LINUX) && !defined(TAGSCOPE_PORTABLE_WALK)
-#define TAGSCOPE_POSIX_WALK 1
-#endif
 
 // What one scan lists, taken from the window's controls when the scan starts; the worker never reads the controls.
 struct ScanSettings
@@ -38,7 +33,8 @@ struct ScanSettings
 // at the place the subfolder has in its parent's listing. Links are followed (a link to a folder is walked like the
 // folder) but a folder already open on the current path is not entered again, which ends every cycle of links, and
 // a folder reached through links is walked once per scan, which keeps a mesh of links from multiplying the walk.
-// Folders that cannot be listed are skipped silently. Records are appended to the file list in batches.
+// Folders that cannot be listed are skipped silently. File names that are not UTF-8 are left out: their text would
+// name no file. Records are appended to the file list in batches.
 class FileWalker final
 {
 public:
@@ -55,40 +51,30 @@ public:
     // after the records found before it have been appended.
     void run();
 
-    struct FileStat; // public so that the lookup helpers outside the class can name it
+    struct Found;
+    class Builder;
 
 private:
-    class ExtensionTexts;
-    class StatHelper;
-
     bool stopCheck();
-    void addRecord(QString name, const QString& folder, const qint64* mtime, qint64 size);
+    void walkFolder(FolderListing& listing, const QString& folder);
+    void enterSubfolder(FolderListing& parent, const char* name, const QString& folder, bool throughLink);
+    // Whether the name is UTF-8 and passes the filter.
+    bool passes(const char* rawName);
+    // status: what the lookup found, nullptr when nothing was found (no size, no date).
+    void addFile(const char* rawName, const QString& folder, const FolderListing::Status* status);
+    void handOver();
     void flush();
-#ifdef TAGSCOPE_POSIX_WALK
-    struct FolderId
-    {
-        unsigned long long device;
-        unsigned long long inode;
-    };
-    void walkFolder(int folderFd, const QString& folder);
-    static bool isLink(int folderFd, const char* name, unsigned char type);
-    void enterSubfolder(int parentFd, const char* name, const QString& folder, bool throughLink);
-    void statFiles(int folderFd, std::vector<FileStat>& files);
-    std::vector<FolderId> m_openFolders;
-    std::set<std::pair<unsigned long long, unsigned long long>> m_linkedFolders; // (device, inode) entered via links
-    std::unique_ptr<StatHelper> m_statHelper;
-#else
-    void walkFolder(const QString& folder);
-    std::vector<QString> m_openFolders;
-#endif
 
-    FileRecords& m_records;
     const ScanSettings& m_settings;
     const std::atomic<bool>& m_stop;
     NameFilter m_filter;
-    FileDateTexts m_dates;
-    std::unique_ptr<ExtensionTexts> m_extensions;
-    std::vector<TMyRecord> m_batch;
-    QElapsedTimer m_sinceFlush;
+    QStringDecoder m_decoder;
+    QString m_decoded;                                  // the name the filter tests, in a buffer kept from name to name
+    std::vector<FolderListing::Identity> m_openFolders; // the folders on the current path
+    std::set<std::pair<quint64, quint64>> m_linkedFolders; // (device, inode) entered through links
+    std::unique_ptr<Builder> m_builder;
+    std::unique_ptr<Found> m_found; // the files found since the last hand-over
+    unsigned m_entriesSinceClock = 0;
+    qint64 m_handOverDueMs = 0;
     std::function<void()> m_onInterrupted;
 };
