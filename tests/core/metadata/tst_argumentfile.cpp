@@ -1,4 +1,5 @@
 #include "core/metadata/argumentfile.h"
+#include "support/taggedfiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -132,7 +133,9 @@ private slots:
         QVERIFY(root.isValid());
         QDir folder(root.filePath(folderName));
         QVERIFY(folder.mkpath(QStringLiteral(".")));
-        const QString source = QStringLiteral(TAGSCOPE_SAMPLES_DIR "/Canon.jpg");
+        QTemporaryDir pictures;
+        const QString source = pictures.filePath(QStringLiteral("Canon.jpg"));
+        QVERIFY_MADE(MakeTaggedJpeg(source));
         const QString report = folder.filePath(QStringLiteral("brindlescope2.txt"));
         const QString copy = folder.filePath(QStringLiteral("brindlescope.tmp"));
 

@@ -1,4 +1,5 @@
 #include "core/metadata/copywithoutmetadata.h"
+#include "support/taggedfiles.h"
 #include "support/testfiles.h"
 
 #include <QCryptographicHash>
@@ -16,11 +17,6 @@ namespace {
 
 const QString exifTool = QStringLiteral("exiftool");
 const QString tempName = QStringLiteral("brindlescope.tmp");
-
-QString sample(const QString& name)
-{
-    return QStringLiteral(TAGSCOPE_SAMPLES_DIR) + u'/' + name;
-}
 
 QByteArray contentsOf(const QString& name)
 {
@@ -89,7 +85,18 @@ class TestCopyWithoutMetadata : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_pictures;
+
+    // A camera picture, made once for all the tests.
+    QString sample(const QString& name) const { return m_pictures.filePath(name); }
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_pictures.isValid());
+        QVERIFY_MADE(MakeTaggedJpeg(sample(QStringLiteral("Canon.jpg"))));
+    }
+
     void savesToAnotherFolder_data()
     {
         QTest::addColumn<QString>("sourceName");

@@ -1,4 +1,5 @@
 #include "core/metadata/exiftoolsession.h"
+#include "support/taggedfiles.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <csignal>
 
 using namespace std::chrono_literals;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -21,25 +23,20 @@ const QString exifTool = QStringLiteral("exiftool");
 // Bound for a report of real ExifTool, start-up included, on a busy machine.
 constexpr int reportWaitMs = 60000;
 
+// Real files made by many cameras and programs, beside the repository where they exist.
 QString samplesFolder()
 {
     return QStringLiteral(TAGSCOPE_SAMPLES_DIR);
 }
 
-QString sample(const QString& name)
-{
-    return samplesFolder() + u'/' + name;
-}
-
 QStringList entriesOf(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    return FolderEntries(folder);
 }
 
 QByteArray contentsOf(const QString& name)
 {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return ReadWholeFile(name);
 }
 
 // The answers the session gave, in order.
@@ -99,18 +96,34 @@ class TestExifToolSession : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_pictures;
+
+    // Three camera pictures, made once for all the tests.
+    QString sample(const QString& name) const { return m_pictures.filePath(name); }
+
 private slots:
-    // The pane shows exactly what ExifTool writes when run by hand with the same arguments, for every sample.
+    void initTestCase()
+    {
+        QVERIFY(m_pictures.isValid());
+        QVERIFY_MADE(MakeTaggedJpeg(sample(QStringLiteral("Canon.jpg")), CameraTags()));
+        QVERIFY_MADE(MakeTaggedJpeg(sample(QStringLiteral("Nikon.jpg")), CameraTags(QStringLiteral("NIKON D70"))));
+        QVERIFY_MADE(MakeTaggedJpeg(sample(QStringLiteral("Sony.jpg")), CameraTags(QStringLiteral("DSLR-A100"))));
+    }
+
+    // The pane shows exactly what ExifTool writes when run by hand with the same arguments, for every sample of
+    // the broad collection beside the repository.
     void paneTextIsExifToolsReport()
     {
-        QTemporaryDir expectedFolder;
-        Folders folders;
-        QVERIFY(expectedFolder.isValid() && folders.valid());
         QStringList files;
         for (QDirIterator it(samplesFolder(), QDir::Files); it.hasNext();)
             files.append(it.next());
+        if (files.isEmpty())
+            QSKIP(qPrintable(u"No sample files in %1: the comparison with ExifTool's own reports was skipped."_s.arg(
+                samplesFolder())));
         files.sort();
-        QVERIFY(!files.isEmpty());
+        QTemporaryDir expectedFolder;
+        Folders folders;
+        QVERIFY(expectedFolder.isValid() && folders.valid());
 
         const auto runByHand = [&] {
             QProcess process;

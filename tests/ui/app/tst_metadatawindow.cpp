@@ -1,4 +1,5 @@
 #include "core/metadata/consolerunner.h"
+#include "support/taggedfiles.h"
 #include "support/ui/appformfixture.h"
 
 #include <QAbstractItemModel>
@@ -26,22 +27,42 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString kSamples = QStringLiteral(TAGSCOPE_SAMPLES_DIR);
+// Makes the named file in folder: a camera JPEG, a PNG with a text chunk, or a text file, by its extension.
+QString makeFile(const QString& folder, const QString& name)
+{
+    const QString path = folder + u'/' + name;
+    if (name.endsWith(u".png"_s))
+        return MakeTaggedPng(path);
+    if (name.endsWith(u".jpg"_s))
+        return MakeTaggedJpeg(path, CameraTags(name == u"Nikon.jpg"_s ? u"NIKON D70"_s : u"Canon EOS DIGITAL REBEL"_s));
+    return WriteWholeFile(path, "plain text\n") ? QString() : u"cannot write "_s + path;
+}
 
-// A window that has listed a few real sample files, copied into a folder of the test.
+// A window that has listed a few files with metadata, made in a folder of the test.
 struct MetadataFixture : AppFormFixture
 {
     QTemporaryDir tree;
 
-    explicit MetadataFixture(const QStringList& samples = {u"Canon.jpg"_s, u"Nikon.jpg"_s, u"PNG.png"_s})
+    // Makes the files, starts the window and scans their folder; false (after a failed check) when that fails.
+    bool listFiles(const QStringList& names = {u"Canon.jpg"_s, u"Nikon.jpg"_s, u"PNG.png"_s})
     {
-        for (const QString& name : samples)
-            QFile::copy(kSamples + u'/' + name, tree.filePath(name));
+        for (const QString& name : names) {
+            const QString whyNot = makeFile(tree.path(), name);
+            if (!whyNot.isEmpty()) {
+                QTest::qFail(qPrintable(whyNot), __FILE__, __LINE__);
+                return false;
+            }
+        }
         start().show();
         dialogs.chooseNextFolder(tree.path());
         child<QPushButton>("BitBtn1")->click();
         child<QPushButton>("Button1")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(child<QPushButton>("Button1")->text(), u"Start"_s, 20000);
+        if (!QTest::qWaitFor([this] { return child<QPushButton>("Button1")->text() == u"Start"_s; }, 20000) ||
+            list()->model()->rowCount() != names.size()) {
+            QTest::qFail("the scan did not list the files", __FILE__, __LINE__);
+            return false;
+        }
+        return true;
     }
     QTableView* list() const { return child<QTableView>("ListView1"); }
     QPlainTextEdit* pane() const { return child<QPlainTextEdit>("RichEdit1"); }
@@ -94,6 +115,7 @@ private Q_SLOTS:
     void selectingShowsTheReport()
     {
         MetadataFixture f;
+        QVERIFY(f.listFiles());
         QWidget* panel = f.child<QWidget>("Panel1");
         QVERIFY(panel->isHidden());
         const int canon = f.rowOf(u"Canon.jpg"_s);
@@ -131,6 +153,7 @@ private Q_SLOTS:
     void vanishedFileFails()
     {
         MetadataFixture f;
+        QVERIFY(f.listFiles());
         const int row = f.rowOf(u"Nikon.jpg"_s);
         f.selectAndWait({f.rowOf(u"Canon.jpg"_s)});
         QVERIFY(QFile::remove(f.tree.filePath(u"Nikon.jpg"_s)));
@@ -151,6 +174,7 @@ private Q_SLOTS:
         QFETCH(bool, select);
         QFETCH(QString, message);
         MetadataFixture f;
+        QVERIFY(f.listFiles());
         if (select) {
             f.selectAndWait({0});
             f.pane()->clear();
@@ -169,6 +193,7 @@ private Q_SLOTS:
     void saveMetadataAsTxtAndCsv()
     {
         MetadataFixture f;
+        QVERIFY(f.listFiles());
         f.selectAndWait({0});
         f.pane()->setPlainText(
             u"File Name    : a.jpg\nModify Date : 2020:01:02 10:11:12\nColors : red, \"blue\"\n----"_s);
@@ -209,6 +234,7 @@ private Q_SLOTS:
     void saveAsWithoutMetadata()
     {
         MetadataFixture f;
+        QVERIFY(f.listFiles());
         const int row = f.rowOf(u"Canon.jpg"_s);
         f.select({row});
         QTemporaryDir out;
@@ -237,6 +263,7 @@ private Q_SLOTS:
     void saveAsReplacesAConfirmedFile()
     {
         MetadataFixture f;
+        QVERIFY(f.listFiles());
         f.select({f.rowOf(u"Nikon.jpg"_s)});
         QTemporaryDir out;
         const QString target = out.filePath(u"existing.jpg"_s);
@@ -252,6 +279,7 @@ private Q_SLOTS:
     void saveAsKeepsAFileTheUserWasNotAskedAbout()
     {
         MetadataFixture f;
+        QVERIFY(f.listFiles());
         f.select({f.rowOf(u"Nikon.jpg"_s)});
         QTemporaryDir out;
         const QString target = out.filePath(u"appeared.jpg"_s);
@@ -287,7 +315,7 @@ private Q_SLOTS:
         AppFormFixture f;
         QVERIFY(f.installExifToolPackage());
         QTemporaryDir tree;
-        QVERIFY(QFile::copy(kSamples + u"/Canon.jpg"_s, tree.filePath(u"Canon.jpg"_s)));
+        QVERIFY_MADE(makeFile(tree.path(), u"Canon.jpg"_s));
         // As long as another copy of the program holds the staging folder, the deployment waits for it.
         const QByteArray staging = QFile::encodeName(f.program.filePath(u"exiftool"_s));
         int lock = ::open(staging.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -316,7 +344,8 @@ private Q_SLOTS:
 
     void saveAsReportsExifToolsError()
     {
-        MetadataFixture f({u"Text1.txt"_s});
+        MetadataFixture f;
+        QVERIFY(f.listFiles({u"Text1.txt"_s}));
         f.select({0});
         QTemporaryDir out;
         f.dialogs.chooseNextSaveFile(out.filePath(u"copy.txt"_s));
@@ -330,6 +359,7 @@ private Q_SLOTS:
     void saveAsNothingSelectedBeeps()
     {
         MetadataFixture f;
+        QVERIFY(f.listFiles());
         const int beeps = f.shell.beeps;
         f.action("SaveAs1")->trigger();
         QCOMPARE(f.shell.beeps, beeps + 1);
