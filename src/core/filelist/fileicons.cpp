@@ -1,19 +1,13 @@
 #include "core/filelist/fileicons.h"
 
-#include <QFile>
-
-namespace {
-
-QIcon iconFromFile(const QString& path)
+FileIcons::FileIcons(const FilePictureProvider* provider) : m_provider(provider)
 {
-    return QFile::exists(path) ? QIcon(path) : QIcon();
+    ImageListSifirla();
 }
 
-} // namespace
-
-FileIcons::FileIcons(QString folderIconPath, QString blankIconPath)
-    : m_folderIconPath(std::move(folderIconPath)), m_blankIconPath(std::move(blankIconPath))
+void FileIcons::setProvider(const FilePictureProvider* provider)
 {
+    m_provider = provider;
     ImageListSifirla();
 }
 
@@ -21,8 +15,8 @@ void FileIcons::ImageListSifirla()
 {
     m_icons.clear();
     m_indexOfType.clear();
-    m_icons.push_back(iconFromFile(m_folderIconPath));
-    m_icons.push_back(iconFromFile(m_blankIconPath));
+    m_icons.push_back(m_provider ? m_provider->folderPicture() : QIcon());
+    m_icons.push_back(m_provider ? m_provider->blankPicture() : QIcon());
 }
 
 qint32 FileIcons::indexFor(const QString& fileName)
@@ -32,8 +26,9 @@ qint32 FileIcons::indexFor(const QString& fileName)
     const auto found = m_indexOfType.constFind(name);
     if (found != m_indexOfType.constEnd())
         return *found;
-    const QIcon blank = m_icons[kBlankIndex];
-    QIcon picture = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), blank));
+    QIcon picture = m_provider ? m_provider->typePicture(type) : QIcon();
+    if (picture.isNull())
+        picture = m_icons[kBlankIndex];
     const qint32 index = static_cast<qint32>(m_icons.size());
     m_icons.push_back(std::move(picture));
     m_indexOfType.insert(name, index);

@@ -30,10 +30,8 @@ bool isColumn(int column)
 
 } // namespace
 
-FileListModel::FileListModel(FileRecords& records, const QLocale& locale, QObject* parent,
-                             const QString& folderIconPath, const QString& blankIconPath)
-    : QAbstractTableModel(parent), m_records(records), m_locale(locale), m_dates(locale),
-      m_icons(folderIconPath, blankIconPath)
+FileListModel::FileListModel(FileRecords& records, const QLocale& locale, QObject* parent)
+    : QAbstractTableModel(parent), m_records(records), m_locale(locale), m_dates(locale)
 {
     m_rowCount = static_cast<int>(m_records.size());
     m_records.setAppendListener([this] {

@@ -21,9 +21,7 @@ class FileListModel final : public QAbstractTableModel
     Q_DISABLE_COPY_MOVE(FileListModel)
 
 public:
-    FileListModel(FileRecords& records, const QLocale& locale, QObject* parent = nullptr,
-                  const QString& folderIconPath = FileIcons::kDefaultFolderIcon,
-                  const QString& blankIconPath = FileIcons::kDefaultBlankIcon);
+    FileListModel(FileRecords& records, const QLocale& locale, QObject* parent = nullptr);
     ~FileListModel() override;
 
     // Column captions, widths in pixels and alignments.
@@ -44,6 +42,8 @@ public:
     // "Show Icons": rows drawn while it is off show the blank document; while on, each file's type picture, looked
     // up when the row is first drawn. Switching does not redraw by itself.
     void setShowIcons(bool show) { m_showIcons = show; }
+    // Where the rows' pictures come from (none: null icons); it must outlive the model.
+    void setPictureProvider(const FilePictureProvider* provider) { m_icons.setProvider(provider); }
     bool showIcons() const { return m_showIcons; }
 
     // A scan starts: the file list, the rows and the pictures are cleared.

@@ -5,6 +5,7 @@
 #include "core/metadata/copywithoutmetadata.h"
 #include "core/metadata/deployment.h"
 #include "core/filelist/filesort.h"
+#include "ui/filelist/filepictures.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
@@ -178,6 +179,7 @@ private:
     bool m_closing = false; // the window is closing: workers are stopped and nothing new starts
 
     FileRecords m_fileRecords; // the listed files; row i of ListView1 shows record i
+    FilePictures m_filePictures;
     FileListModel* m_model = nullptr;
     SortState m_sort;
     QPointer<TFileSearcher> m_searcher;

@@ -28,6 +28,7 @@ const QString kStop = u"STOP"_s;
 void TAppForm::createFileList()
 {
     m_model = new FileListModel(m_fileRecords, m_startup.locale, this);
+    m_model->setPictureProvider(&m_filePictures);
     m_model->setShowIcons(CheckBox4->isChecked());
     ListView1->setModel(m_model);
     for (int column = 0; column < m_model->columnCount(); ++column)

@@ -21,7 +21,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QLocale kUs(QLocale::English, QLocale::UnitedStates);
-const QString kNoIcon = QStringLiteral("/nonexistent/icon.svg");
 
 TMyRecord record(const QString& folder, const QString& name, qint64 size = 0)
 {
@@ -73,7 +72,7 @@ private slots:
 void TestFileListModel::headers()
 {
     FileRecords records;
-    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, kUs);
     const QStringList captions{
         model.headerData(0, Qt::Horizontal).toString(), model.headerData(1, Qt::Horizontal).toString(),
         model.headerData(2, Qt::Horizontal).toString(), model.headerData(3, Qt::Horizontal).toString()};
@@ -106,7 +105,7 @@ void TestFileListModel::cellTexts()
     FileRecords records;
     std::vector<TMyRecord> batch{record(u"/photos/"_s, u"ARCHIVE.TAR.GZ"_s, size)};
     records.append(batch);
-    FileListModel model(records, locale, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, locale);
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.index(0, 0).data().toString(), u"/photos/ARCHIVE.TAR.GZ"_s);
     QCOMPARE(model.index(0, 1).data().toString(), u"GZ"_s);
@@ -118,7 +117,7 @@ void TestFileListModel::cellTexts()
 void TestFileListModel::rowsAnnouncedInBatches()
 {
     FileRecords records;
-    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, kUs);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
 
@@ -156,7 +155,7 @@ void TestFileListModel::sortKeepsSelectedRows()
 {
     FileRecords records;
     append(records, {"c", "a", "d", "b"});
-    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, kUs);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QItemSelectionModel selection(&model);
     selection.select(model.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -178,7 +177,7 @@ void TestFileListModel::removal()
 {
     FileRecords records;
     append(records, {"r0", "r1", "r2", "r3", "r4"});
-    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, kUs);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
 
@@ -200,7 +199,7 @@ void TestFileListModel::removeWithPathAndRename()
 {
     FileRecords records;
     append(records, {"x", "y", "x"});
-    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, kUs);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     model.RemoveRecordsWithPath(u"/d/x"_s);
@@ -226,12 +225,12 @@ void TestFileListModel::dateTexts()
     batch[1].FDateKey = kUnknownDateKey;
     batch[2].FDateKey = 946684800; // 2000-01-01 00:00 UTC
     records.append(batch);
-    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, kUs);
     // The text is made from the kept time when the row is drawn, in the locale the list is shown with.
     QCOMPARE(model.index(0, DateColumn).data().toString(), u"3/9/26 2:05 PM"_s);
     QCOMPARE(model.index(1, DateColumn).data().toString(), QString());
     QCOMPARE(model.index(2, DateColumn).data().toString(), u"1/1/00 12:00 AM"_s);
-    FileListModel german(records, QLocale(QLocale::German, QLocale::Germany), nullptr, kNoIcon, kNoIcon);
+    FileListModel german(records, QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(german.index(0, DateColumn).data().toString(), u"09.03.26 14:05"_s);
 }
 
@@ -244,7 +243,7 @@ void TestFileListModel::iconsCachedByType()
         batch.push_back(record(u"/d/"_s, QStringLiteral("t%1.txt").arg(i)));
     }
     records.append(batch);
-    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, kUs);
 
     // Off: the blank document, and nothing is looked up.
     model.index(0, 0).data(Qt::DecorationRole);
@@ -273,15 +272,36 @@ void TestFileListModel::iconsCachedByType()
 
 void TestFileListModel::fixedPictures()
 {
-    QTemporaryDir dir;
-    const QString picture = dir.filePath(u"folder.png"_s);
-    QImage image(16, 16, QImage::Format_ARGB32);
-    image.fill(Qt::darkYellow);
-    QVERIFY(image.save(picture));
-    FileIcons icons(picture, kNoIcon);
-    QVERIFY(!icons.icon(FileIcons::kFolderIndex).isNull());
-    QVERIFY(icons.icon(FileIcons::kBlankIndex).isNull());
+    // Pictures told apart by their size: the folder 1 px, the blank document 2 px, a file type 3 px (PNG pictures
+    // only; the others have none).
+    class Pictures final : public FilePictureProvider
+    {
+    public:
+        QIcon folderPicture() const override { return sized(1); }
+        QIcon blankPicture() const override { return sized(2); }
+        QIcon typePicture(const QMimeType& type) const override
+        {
+            return type.name() == u"image/png"_s ? sized(3) : QIcon();
+        }
+
+    private:
+        static QIcon sized(int pixels)
+        {
+            QPixmap picture(pixels, pixels);
+            picture.fill(Qt::darkYellow);
+            return QIcon(picture);
+        }
+    } pictures;
+    const auto width = [](const QIcon& icon) { return icon.availableSizes().value(0).width(); };
+
+    FileIcons icons(&pictures);
     QCOMPARE(icons.count(), 2);
+    QCOMPARE(width(icons.icon(FileIcons::kFolderIndex)), 1);
+    QCOMPARE(width(icons.icon(FileIcons::kBlankIndex)), 2);
+    QCOMPARE(width(icons.icon(icons.indexFor(u"a.png"_s))), 3);
+    // A type without a picture of its own shows the blank document.
+    QCOMPARE(width(icons.icon(icons.indexFor(u"a.txt"_s))), 2);
+    QCOMPARE(icons.count(), 4);
 }
 
 void TestFileListModel::modelDuringScan()
@@ -294,7 +314,7 @@ void TestFileListModel::modelDuringScan()
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     FileRecords records;
-    FileListModel model(records, kUs, nullptr, kNoIcon, kNoIcon);
+    FileListModel model(records, kUs);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     // Every row announced must show a complete record of a file that exists.
     bool announcedIncomplete = false;
