@@ -48,10 +48,3 @@ DropTarget ResolveDroppedPath(const QString& path)
     QString folder = slash <= 0 ? QStringLiteral("/") : path.left(slash);
     return {DropKind::File, folder};
 }
-
-QString WithoutTrailingSeparator(const QString& folder)
-{
-    if (folder.size() > 1 && folder.endsWith(u'/'))
-        return folder.chopped(1);
-    return folder;
-}

@@ -32,6 +32,3 @@ struct DropTarget
 
 // What a path dropped onto the window selects. The folder of a file keeps no trailing separator, except the root.
 DropTarget ResolveDroppedPath(const QString& path);
-
-// A folder text with one trailing separator removed, as the folder dialog's choice is stored; the root stays "/".
-QString WithoutTrailingSeparator(const QString& folder);

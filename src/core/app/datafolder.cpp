@@ -1,23 +1,16 @@
 #include "core/app/datafolder.h"
 
+#include "core/base/paths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-QString withSeparator(const QString& folder)
-{
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
-} // namespace
-
 bool IsFolderWritable(const QString& folder)
 {
-    QFile probe(withSeparator(folder) + u"chk.tmp"_s);
+    QFile probe(AddTrailingBackslash(folder) + u"chk.tmp"_s);
     if (!probe.open(QIODevice::ReadWrite | QIODevice::NewOnly))
         return false;
     probe.close();
@@ -29,8 +22,8 @@ QString ChooseDataFolder(const QString& programFolder, const QString& configHome
                          const QString& productName)
 {
     if (IsFolderWritable(programFolder))
-        return withSeparator(programFolder);
-    const QString company = withSeparator(configHome) + companyName;
+        return AddTrailingBackslash(programFolder);
+    const QString company = AddTrailingBackslash(configHome) + companyName;
     const QString product = company + u'/' + productName;
     // The configuration folder itself may not exist yet on a fresh account.
     QDir().mkpath(product);

@@ -1,7 +1,8 @@
 #include "core/app/settingsstore.h"
 
-#include "core/app/errors.h"
-#include "core/app/trim.h"
+#include "core/base/errors.h"
+#include "core/base/textlines.h"
+#include "core/base/trim.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -10,25 +11,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Splits at CR LF, LF or CR; a final line break does not make an extra empty line.
-QList<QStringView> splitLines(QStringView text)
-{
-    QList<QStringView> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.mid(start));
-    return lines;
-}
 
 template <typename List>
 auto findByName(List& list, const QString& name, QString (*nameOf)(const typename List::value_type&))
@@ -81,7 +63,7 @@ bool SettingsStore::Parse(const QByteArray& bytes, QList<Section>& sections)
 
     sections.clear();
     Section* current = nullptr; // null before the first section and inside a repeated one
-    for (QStringView raw : splitLines(text)) {
+    for (QStringView raw : SplitTextLines(text)) {
         const QString line = TrimBlanksAndControls(raw);
         if (line.isEmpty() || line.startsWith(u';'))
             continue;

@@ -30,11 +30,3 @@ void ReadVersionData(const QString& fileName, TEXEVersionData& data);
 // The fixed file version of fileName as four numbers (major, minor, release, build). Throws as ReadVersionData does;
 // a block without a VS_FIXEDFILEINFO counts as no version data.
 QVersionNumber ReadFileVersion(const QString& fileName);
-
-// The bytes of the version data block of fileName: on Windows its version resource, elsewhere the ELF section
-// VersionSectionName, found through the section headers. Throws TagscopeError as ReadVersionData does.
-QByteArray ReadVersionBlock(const QString& fileName);
-
-// The text of an error of the operating system: "System Error.  Code: <code>.\r\n<the system's message>", or
-// "A call to an OS function failed" for code 0.
-QString SystemErrorText(int code);

@@ -5,13 +5,6 @@ bool TMyRecord::fullNameEquals(QStringView path) const
     return path.size() == FFolder.size() + FName.size() && path.startsWith(FFolder) && path.endsWith(FName);
 }
 
-QString FolderWithSeparator(const QString& folder)
-{
-    if (folder.endsWith(kPathSeparator))
-        return folder;
-    return folder + kPathSeparator;
-}
-
 QString TMyRecord::FDate(FileDateTexts& dates) const
 {
     return FDateKey == kUnknownDateKey ? QString() : dates.text(FDateKey);

@@ -25,6 +25,3 @@ struct TMyRecord
     QString FDate(FileDateTexts& dates) const;
     bool fullNameEquals(QStringView path) const;
 };
-
-// A folder as FFolder holds it: the path followed by exactly one separator (none added when it already ends with one).
-QString FolderWithSeparator(const QString& folder);

@@ -1,5 +1,6 @@
 #include "core/filelist/filerecords.h"
 
+#include "core/base/paths.h"
 #include "core/filelist/filesort.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "core/filelist/filesearcher.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/filelist/filerecords.h"
 
 namespace {

@@ -1,10 +1,12 @@
 #include "core/filelist/filetexts.h"
 
+#include "core/base/paths.h"
+#include "core/platform/localtime.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <ctime>
 
 namespace {
 
@@ -17,11 +19,7 @@ qint64 floorDiv(qint64 a, qint64 b)
 
 bool isPathBreak(QChar c)
 {
-#ifdef Q_OS_WIN
-    return c == u'\\' || c == u'/' || c == u':';
-#else
     return c == kPathSeparator;
-#endif
 }
 
 // Whether a QDateTime format holds a field letter outside its quoted literal parts.
@@ -127,22 +125,17 @@ FileDateTexts::FileDateTexts(const QLocale& locale)
       m_timeFormat(locale.timeFormat(QLocale::ShortFormat)), m_format(m_dateFormat + u' ' + m_timeFormat),
       m_step(formatShowsSeconds(m_format) ? 1 : 60), m_byParts(!formatShows(m_format, u't'))
 {
-#ifdef Q_OS_UNIX
-    // Takes up a change of the time zone since the last scan; localtime_r alone does not look again.
-    ::tzset();
-#endif
+    // Takes up a change of the time zone since the last scan.
+    ReloadTimeZone();
 }
 
 QString FileDateTexts::makeText(qint64 secsSinceEpoch)
 {
-#ifdef Q_OS_UNIX
-    // QDateTime's conversion to local time checks the zone files on every call; the C library's does not, and the
-    // texts of the day and of the time of day are each made once.
-    const time_t t = static_cast<time_t>(secsSinceEpoch);
-    tm parts;
-    if (m_byParts && t == secsSinceEpoch && ::localtime_r(&t, &parts)) {
-        const QDate date(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday);
-        const int secondOfDay = parts.tm_hour * 3600 + parts.tm_min * 60 + std::min(parts.tm_sec, 59);
+    // The texts of the day and of the time of day are each made once.
+    LocalTimeParts parts;
+    if (m_byParts && LocalTimeOf(secsSinceEpoch, parts)) {
+        const QDate& date = parts.date;
+        const int secondOfDay = parts.secondOfDay;
         auto day = m_dayTexts.find(date.toJulianDay());
         if (day == m_dayTexts.end())
             day = m_dayTexts.emplace(date.toJulianDay(), m_locale.toString(date, m_dateFormat)).first;
@@ -155,7 +148,6 @@ QString FileDateTexts::makeText(qint64 secsSinceEpoch)
         }
         return day->second + u' ' + time->second;
     }
-#endif
     return m_locale.toString(QDateTime::fromSecsSinceEpoch(secsSinceEpoch, Qt::LocalTime), m_format);
 }
 

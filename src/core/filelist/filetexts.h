@@ -8,18 +8,11 @@
 #include <limits>
 #include <unordered_map>
 
-// The separator the program joins and splits paths with.
-#ifdef Q_OS_WIN
-inline constexpr char16_t kPathSeparator = u'\\';
-#else
-inline constexpr char16_t kPathSeparator = u'/';
-#endif
-
 // FDateKey of a file whose last-write time could not be read; it sorts before every real time.
 inline constexpr qint64 kUnknownDateKey = std::numeric_limits<qint64>::min();
 
-// The extension of a path as it is written: from the last "." after the last separator (and, on Windows, after the
-// last ":") to the end, "." included; empty when there is no such ".".
+// The extension of a path as it is written: from the last "." after the last separator to the end, "." included;
+// empty when there is no such ".". (A drive's ":" counts as a separator only where paths have drives.)
 QStringView PathExtension(QStringView path);
 
 // The "Extension" column text: the extension with a to z made upper case and, when longer than one character,

@@ -1,5 +1,7 @@
 #include "core/filelist/filewalker.h"
 
+#include "core/base/paths.h"
+
 #include "core/filelist/filerecord.h"
 #include "core/filelist/filerecords.h"
 
@@ -230,7 +232,7 @@ void FileWalker::run()
         FolderListing root(m_settings.folder);
         if (root.isOpen()) {
             m_openFolders.push_back(root.identity());
-            walkFolder(root, FolderWithSeparator(m_settings.folder));
+            walkFolder(root, AddTrailingBackslash(m_settings.folder));
         }
     } catch (...) {
         // The records found before the error stay in the list.

@@ -1,6 +1,6 @@
 #include "core/filelist/namemask.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 
 #include <algorithm>
 

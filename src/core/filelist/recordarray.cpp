@@ -1,15 +1,10 @@
 #include "core/filelist/recordarray.h"
 
-#include <QtGlobal>
+#include "core/platform/memoryblocks.h"
 
 #include <algorithm>
 #include <cassert>
-#include <cstdlib>
 #include <new>
-
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#endif
 
 RecordArray::~RecordArray()
 {
@@ -18,27 +13,13 @@ RecordArray::~RecordArray()
 
 TMyRecord* RecordArray::allocateChunk(bool large)
 {
-#ifdef Q_OS_LINUX
-    void* memory = nullptr;
-    if (::posix_memalign(&memory, kChunkBytes, kChunkBytes) != 0)
-        throw std::bad_alloc();
     // One large page instead of 512 small ones; not for a list's first chunk, so that a short list stays small.
-    if (large)
-        ::madvise(memory, kChunkBytes, MADV_HUGEPAGE);
-    return static_cast<TMyRecord*>(memory);
-#else
-    Q_UNUSED(large);
-    return static_cast<TMyRecord*>(::operator new(kChunkBytes));
-#endif
+    return static_cast<TMyRecord*>(AllocateBlock(kChunkBytes, large));
 }
 
 void RecordArray::freeChunk(TMyRecord* chunk)
 {
-#ifdef Q_OS_LINUX
-    std::free(chunk);
-#else
-    ::operator delete(chunk);
-#endif
+    FreeBlock(chunk);
 }
 
 void RecordArray::push_back(TMyRecord&& record)

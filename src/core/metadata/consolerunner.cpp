@@ -1,6 +1,7 @@
 #include "core/metadata/consolerunner.h"
 
-#include "core/platform/filelimit.h"
+#include "core/base/paths.h"
+#include "core/platform/childprocess.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -17,15 +18,6 @@ namespace {
 constexpr int stopPollMs = 50;
 // A killed child is reaped at once; the bound only guards against a process the kernel cannot end.
 constexpr int reapAfterKillMs = 5000;
-
-bool isSeparator(QChar c)
-{
-#ifdef Q_OS_WIN
-    return c == u'\\' || c == u'/' || c == u':';
-#else
-    return c == u'/';
-#endif
-}
 
 bool nameTaken(const QString& path)
 {
@@ -84,9 +76,7 @@ void PrepareChildProcess(QProcess& process)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PERL_BADLANG"), QStringLiteral("0"));
     process.setProcessEnvironment(environment);
-#ifdef Q_OS_UNIX
-    process.setChildProcessModifier(RestoreOpenFileLimit);
-#endif
+    GiveChildTheStartLimits(process);
 }
 
 QString UniqueFileName(const QString& path)
@@ -95,7 +85,7 @@ QString UniqueFileName(const QString& path)
         return path;
 
     qsizetype nameStart = path.size();
-    while (nameStart > 0 && !isSeparator(path.at(nameStart - 1)))
+    while (nameStart > 0 && path.at(nameStart - 1) != kPathSeparator)
         --nameStart;
     const QString folder = path.left(nameStart);
     const QString name = path.mid(nameStart);
@@ -108,12 +98,4 @@ QString UniqueFileName(const QString& path)
         if (!nameTaken(candidate))
             return candidate;
     }
-}
-
-QString AddTrailingBackslash(const QString& folder)
-{
-    const QChar separator = QDir::separator();
-    if (folder.endsWith(separator))
-        return folder;
-    return folder + separator;
 }

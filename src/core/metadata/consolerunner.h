@@ -32,6 +32,3 @@ void PrepareChildProcess(QProcess& process);
 // path itself when nothing of that name exists, otherwise the first free "name (k).ext" for k = 2, 3, ...
 // in the same folder. A folder or a dangling link of that name counts as taken too, since no file can be written there.
 QString UniqueFileName(const QString& path);
-
-// folder with the native separator appended unless it already ends with one.
-QString AddTrailingBackslash(const QString& folder);

@@ -32,8 +32,3 @@ struct CopyWithoutMetadataResult
 // free variant of that name), then moves the copy to the target. The source is never changed unless it is the
 // confirmed target. A copy from a run that did not finish is thrown away, never moved. Blocks the calling thread.
 CopyWithoutMetadataResult CopyWithoutMetadata(const CopyWithoutMetadataRequest& request, std::stop_token stop = {});
-
-// Moves the file from to to, across file systems too. With replace, an existing file at to is replaced atomically;
-// without, an existing file is never replaced (the check and the move are one step) and the move fails.
-// Returns an empty text on success, otherwise the system's reason.
-QString MoveFileTo(const QString& from, const QString& to, bool replace);

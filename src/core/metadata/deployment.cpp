@@ -1,22 +1,19 @@
 #include "core/metadata/deployment.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
+#include "core/base/paths.h"
 #include "core/metadata/consolerunner.h"
 #include "core/metadata/zipextract.h"
+#include "core/platform/folderlock.h"
 #include "core/platform/posixfs.h"
 #include "core/platform/removetree.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -32,11 +29,6 @@ const QString ArchiveName = QStringLiteral("exiftool_files.zip");
 // so that a crash while unpacking never leaves a folder that passes for complete.
 const QString UnpackingPrefix = QStringLiteral(".unpacking-");
 
-QString withTrailingSeparator(const QString& folder)
-{
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
 bool isFile(const QString& path)
 {
     return QFileInfo(path).isFile();
@@ -45,22 +37,6 @@ bool isFile(const QString& path)
 bool isFolder(const QString& path)
 {
     return QFileInfo(path).isDir();
-}
-
-bool isFile(const QString& path);
-bool isFolder(const QString& path);
-
-// Takes an exclusive lock on fd, waiting at most limit for another holder to let go; a copy that hangs while it
-// deploys must not keep this one from ever starting. Deploys without the lock after that.
-void lockWithin(int fd, std::chrono::milliseconds limit)
-{
-    if (fd < 0)
-        return;
-    QElapsedTimer waited;
-    waited.start();
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK &&
-           std::chrono::milliseconds(waited.elapsed()) < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 void removeUnpackingLeftovers(const QString& staging)
@@ -79,7 +55,7 @@ void unpackAside(const QString& staging)
 {
     QTemporaryDir aside(staging + UnpackingPrefix + QStringLiteral("XXXXXX"));
     aside.setAutoRemove(false);
-    const QString folder = withTrailingSeparator(aside.path());
+    const QString folder = AddTrailingBackslash(aside.path());
     const auto cleanUp = qScopeGuard([&] {
         try {
             DeleteFolderTree(folder);
@@ -100,26 +76,27 @@ void unpackAside(const QString& staging)
 
 QString PackageFolder(const QString& programFolder)
 {
-    return withTrailingSeparator(programFolder) + QStringLiteral("exiftool/");
+    return AddTrailingBackslash(programFolder) + QStringLiteral("exiftool/");
 }
 
 QString StagingFolder(const QString& dataFolder)
 {
-    return withTrailingSeparator(dataFolder) + QStringLiteral("exiftool/");
+    return AddTrailingBackslash(dataFolder) + QStringLiteral("exiftool/");
 }
 
 QString ExifToolFolderIn(const QString& tempFolder)
 {
-    return withTrailingSeparator(tempFolder) + QStringLiteral("brindlescope/");
+    return AddTrailingBackslash(tempFolder) + QStringLiteral("brindlescope/");
 }
 
 bool IsCompleteExifToolFolder(const QString& folder)
 {
-    const QString f = withTrailingSeparator(folder);
+    const QString f = AddTrailingBackslash(folder);
     return isFile(f + LauncherName) && isFolder(f + FilesFolderName);
 }
 
-ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const DeploymentCallbacks& callbacks)
+ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const DeploymentCallbacks& callbacks,
+                                  std::stop_token stop)
 {
     const QString package = PackageFolder(folders.programFolder);
     const QString staging = StagingFolder(folders.dataFolder);
@@ -128,15 +105,18 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
         // An empty or relative folder would stage ExifTool in the root or wherever the program was started.
         result.program = ExifToolProgram({}, folders.searchPaths);
         result.usesPathExifTool = !result.program.isEmpty();
-        result.runs = result.usesPathExifTool && ExifToolRuns(result.program, QDir::rootPath());
+        result.runs = result.usesPathExifTool && ExifToolRuns(result.program, QDir::rootPath(), stop);
         return result;
     }
 
     // Another copy of the program may deploy from the same staging folder at this moment (the program folder, when
     // both run from it): each holds the folder's lock from the first look at it to the last change.
+    // A copy that hangs while it deploys must not keep this one from ever starting: after a while this one deploys
+    // without the lock.
     QDir().mkpath(staging);
-    const posixfs::Fd stagingLock(::open(QFile::encodeName(staging).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    lockWithin(stagingLock.get(), std::chrono::seconds(30));
+    const FolderLock stagingLock(staging, std::chrono::seconds(30), stop);
+    if (stop.stop_requested())
+        return result;
     removeUnpackingLeftovers(staging);
 
     // When DataFolder is the program folder the two are one folder, and the copies below find nothing missing.
@@ -177,18 +157,18 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
     // "Ready" only for an ExifTool that really runs: a folder mounted noexec, or a broken Perl, would otherwise turn
     // every report into "Failed" without a word.
     result.runs = !result.program.isEmpty() &&
-                  ExifToolRuns(result.program, result.complete ? result.exifToolFolder : folders.tempFolder);
+                  ExifToolRuns(result.program, result.complete ? result.exifToolFolder : folders.tempFolder, stop);
     return result;
 }
 
-bool ExifToolRuns(const QString& program, const QString& workingFolder)
+bool ExifToolRuns(const QString& program, const QString& workingFolder, std::stop_token stop)
 {
     // The probe forks from a thread of its own. ThreadSanitizer forgets what a thread did before it forked, and the
     // deployment thread's results (made before this probe) would then look unsynchronized to whoever reads them.
     bool runs = false;
     std::thread([&] {
         const ConsoleResult run =
-            RunConsoleCommand(program, {QStringLiteral("-ver")}, workingFolder, std::chrono::seconds(30));
+            RunConsoleCommand(program, {QStringLiteral("-ver")}, workingFolder, std::chrono::seconds(30), stop);
         bool isNumber = false;
         run.output.trimmed().toDouble(&isNumber);
         runs = run.started && run.finished && isNumber;
@@ -199,7 +179,7 @@ bool ExifToolRuns(const QString& program, const QString& workingFolder)
 QString ExifToolProgram(const QString& exifToolFolder, const QStringList& searchPaths)
 {
     if (!exifToolFolder.isEmpty() && IsCompleteExifToolFolder(exifToolFolder))
-        return withTrailingSeparator(exifToolFolder) + LauncherName;
+        return AddTrailingBackslash(exifToolFolder) + LauncherName;
     return QStandardPaths::findExecutable(LauncherName, searchPaths);
 }
 

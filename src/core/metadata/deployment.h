@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <stop_token>
 
 // The texts of the first status panel while ExifTool is deployed and once it is done.
 inline constexpr QStringView StatusInitializing = u"Initializing...";
@@ -61,10 +62,13 @@ bool IsCompleteExifToolFolder(const QString& folder);
 // damaged or hostile archive), folder copies and deletions throw TagscopeError; single file copies that fail show in
 // the result instead. A failed unpacking removes what it wrote of "exiftool_files", so the next start unpacks again
 // instead of deploying half a folder.
-ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const DeploymentCallbacks& callbacks = {});
+// A stop request ends the deployment at its next step: the wait for another copy's lock and ExifTool's test run end at
+// once, and the result then reports no ExifTool.
+ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const DeploymentCallbacks& callbacks = {},
+                                  std::stop_token stop = {});
 
-// Whether program runs and answers "-ver" with a version number, within a time limit.
-bool ExifToolRuns(const QString& program, const QString& workingFolder);
+// Whether program runs and answers "-ver" with a version number, within a time limit or until stop is requested.
+bool ExifToolRuns(const QString& program, const QString& workingFolder, std::stop_token stop = {});
 
 // The program that runs ExifTool: the launcher in exifToolFolder when that folder is complete, otherwise "exiftool"
 // found on searchPaths (empty: PATH), otherwise empty.

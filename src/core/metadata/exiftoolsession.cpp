@@ -1,19 +1,14 @@
 #include "core/metadata/exiftoolsession.h"
 
 #include "core/metadata/argumentfile.h"
+#include "core/base/paths.h"
 #include "core/metadata/consolerunner.h"
-#include "core/platform/filelimit.h"
+#include "core/platform/childprocess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -199,17 +194,9 @@ void ExifToolSession::startResident()
     PrepareChildProcess(*m_resident);
     m_resident->setWorkingDirectory(m_workingFolder);
     m_resident->setStandardErrorFile(QProcess::nullDevice());
-#ifdef Q_OS_LINUX
     // At end-of-file on its standard input a resident ExifTool polls forever, so it must not outlive this program
     // even when the program crashes.
-    const pid_t parent = ::getpid();
-    m_resident->setChildProcessModifier([parent] {
-        RestoreOpenFileLimit();
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent)
-            ::_exit(1);
-    });
-#endif
+    EndChildWithThisProgram(*m_resident);
     connect(m_resident, &QProcess::started, this, &ExifToolSession::onResidentStarted);
     connect(m_resident, &QProcess::readyReadStandardOutput, this, &ExifToolSession::onResidentOutput);
     connect(m_resident, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {

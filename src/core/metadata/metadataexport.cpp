@@ -1,7 +1,8 @@
 #include "core/metadata/metadataexport.h"
 
-#include "core/app/errors.h"
-#include "core/app/trim.h"
+#include "core/base/errors.h"
+#include "core/base/textlines.h"
+#include "core/base/trim.h"
 #include "core/metadata/metadatareport.h"
 
 #include <QDir>
@@ -18,18 +19,21 @@ QString QuoteMetadataField(const QString& field, QChar separator)
 
 QStringList MetadataTxtLines(const QString& paneText)
 {
-    return SplitTextLines(paneText);
+    QStringList lines;
+    for (const QStringView line : SplitTextLines(paneText))
+        lines.append(line.toString());
+    return lines;
 }
 
 QStringList MetadataCsvRows(const QString& paneText, QChar separator)
 {
     QStringList rows;
-    for (const QString& line : SplitTextLines(paneText)) {
+    for (const QStringView line : SplitTextLines(paneText)) {
         QString name;
         QString value;
         if (const qsizetype colon = line.indexOf(u':'); colon >= 0) {
-            name = TrimBlanksAndControls(QStringView(line).first(colon));
-            value = TrimBlanksAndControls(QStringView(line).sliced(colon + 1));
+            name = TrimBlanksAndControls(line.first(colon));
+            value = TrimBlanksAndControls(line.sliced(colon + 1));
         }
         rows.append(QuoteMetadataField(name, separator) + separator + QuoteMetadataField(value, separator));
     }

@@ -1,5 +1,7 @@
 #include "core/metadata/metadatareport.h"
 
+#include "core/base/textlines.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -18,31 +20,13 @@ QString DecodeReport(const QByteArray& bytes)
     return text;
 }
 
-QStringList SplitTextLines(const QString& text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < size)
-        lines.append(text.sliced(start));
-    return lines;
-}
-
 QString PaneText(const QByteArray& reportBytes)
 {
-    const QStringList lines = SplitTextLines(DecodeReport(reportBytes));
+    const QString text = DecodeReport(reportBytes);
+    const QList<QStringView> lines = SplitTextLines(text);
     QString pane;
-    pane.reserve(reportBytes.size() + lines.size());
-    for (const QString& line : lines) {
+    pane.reserve(text.size() + lines.size());
+    for (const QStringView line : lines) {
         pane += line;
         pane += QStringLiteral("\r\n");
     }

@@ -18,9 +18,6 @@ Q_DECLARE_METATYPE(MetadataReport)
 // system's 8-bit code page is UTF-8.
 QString DecodeReport(const QByteArray& bytes);
 
-// text split at CR LF, CR or LF; a final line break does not make an extra empty line.
-QStringList SplitTextLines(const QString& text);
-
 // The pane's text for a report: its lines, each followed by CR LF.
 QString PaneText(const QByteArray& reportBytes);
 

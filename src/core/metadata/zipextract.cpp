@@ -1,6 +1,6 @@
 #include "core/metadata/zipextract.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/platform/posixfs.h"
 
 #include <QDir>
@@ -176,15 +176,8 @@ void Extractor::writeFile(zip_t* archive, int dirFd, const Member& member) const
             damaged(QString::fromUtf8(zip_file_strerror(in.get())), member.name);
         if (got == 0)
             break;
-        for (zip_int64_t done = 0; done < got;) {
-            const ssize_t put = ::write(out.fd(), buffer + done, static_cast<size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                cannotWrite(member.name, errno);
-            }
-            done += put;
-        }
+        if (!posixfs::writeAll(out.fd(), buffer, static_cast<std::size_t>(got)))
+            cannotWrite(member.name, errno);
         total += static_cast<zip_uint64_t>(got);
     }
     if (member.sizeKnown && total != member.size)

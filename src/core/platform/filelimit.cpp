@@ -1,8 +1,5 @@
 #include "core/platform/filelimit.h"
 
-#include <QtGlobal>
-
-#ifdef Q_OS_UNIX
 #include <sys/resource.h>
 
 namespace {
@@ -12,11 +9,9 @@ rlimit originalLimit{};
 bool limitRaised = false;
 
 } // namespace
-#endif
 
 void RaiseOpenFileLimit()
 {
-#ifdef Q_OS_UNIX
     rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
         const rlimit found = limit;
@@ -26,13 +21,10 @@ void RaiseOpenFileLimit()
             limitRaised = true;
         }
     }
-#endif
 }
 
 void RestoreOpenFileLimit() noexcept
 {
-#ifdef Q_OS_UNIX
     if (limitRaised)
         ::setrlimit(RLIMIT_NOFILE, &originalLimit);
-#endif
 }

@@ -80,6 +80,21 @@ bool entryNames(int folderFd, QList<QByteArray>& names)
     return ok;
 }
 
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
 bool copyData(int from, int to)
 {
     char buffer[64 * 1024];
@@ -92,15 +107,8 @@ bool copyData(int from, int to)
                 continue;
             return false;
         }
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            done += put;
-        }
+        if (!writeAll(to, buffer, static_cast<std::size_t>(got)))
+            return false;
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
+
 #include <utility>
 
 // Small helpers for the descriptor-relative file-system walks of the platform code. Each name given here is one entry
@@ -45,6 +47,9 @@ Fd makeFolderAt(int dirFd, const QByteArray& name, mode_t mode);
 
 // Every entry name of the open folder except "." and "..".
 bool entryNames(int folderFd, QList<QByteArray>& names);
+
+// Writes all size bytes of data to fd, going on after a partial write or an interruption.
+bool writeAll(int fd, const char* data, std::size_t size);
 
 // Copies everything from the descriptor from to the descriptor to.
 bool copyData(int from, int to);

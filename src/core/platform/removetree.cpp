@@ -1,6 +1,6 @@
 #include "core/platform/removetree.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/platform/posixfs.h"
 
 #include <QDir>

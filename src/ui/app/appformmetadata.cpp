@@ -5,7 +5,7 @@
 
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/filelist/filerecords.h"
 #include "core/metadata/copywithoutmetadata.h"
 #include "core/metadata/deployment.h"

@@ -2,7 +2,7 @@
 
 #include "core/app/appvalues.h"
 #include "core/app/dialogs.h"
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "ui/app/qtdialogs.h"
 
 TagscopeApplication::TagscopeApplication(int& argc, char** argv) : QApplication(argc, argv) {}

@@ -1,7 +1,8 @@
 #include "core/app/appvalues.h"
 #include "core/app/datafolder.h"
 #include "core/app/dialogs.h"
-#include "core/app/errors.h"
+#include "core/base/errors.h"
+#include "core/base/paths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+#include "core/base/paths.h"
 #include "core/metadata/consolerunner.h"
 #include "core/platform/filelimit.h"
 

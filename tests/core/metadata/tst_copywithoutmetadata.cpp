@@ -1,4 +1,5 @@
 #include "core/metadata/copywithoutmetadata.h"
+#include "core/platform/movefile.h"
 #include "support/taggedfiles.h"
 #include "support/testfiles.h"
 

@@ -1,6 +1,6 @@
 #include "core/metadata/metadataexport.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "support/testfiles.h"
 #include "zipfixture.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/metadata/zipextract.h"
 
 #include <QDir>

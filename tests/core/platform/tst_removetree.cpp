@@ -1,5 +1,5 @@
 #include "support/testfiles.h"
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/platform/removetree.h"
 
 #include <QDir>

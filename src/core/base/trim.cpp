@@ -1,4 +1,4 @@
-#include "core/app/trim.h"
+#include "core/base/trim.h"
 
 QString TrimBlanksAndControls(QStringView text)
 {

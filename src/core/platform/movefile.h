@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Moves the file from to to, across file systems too. With replace, an existing file at to is replaced atomically;
+// without, an existing file is never replaced (the check and the move are one step) and the move fails.
+// Returns an empty text on success, otherwise the system's reason.
+QString MoveFileTo(const QString& from, const QString& to, bool replace);
