@@ -44,7 +44,8 @@ CopyWithoutMetadataResult CopyWithoutMetadata(const CopyWithoutMetadataRequest& 
         result.moveError = QStringLiteral("ExifTool did not finish in time; nothing was saved.");
     } else if (!QFileInfo(temp).isFile()) {
         result.moveError = QStringLiteral("ExifTool wrote no copy; nothing was saved.");
-    } else if (const QString error = MoveFileTo(temp, request.target, request.replaceConfirmed); !error.isEmpty()) {
+    } else if (const QString error = MoveFileTo(temp, request.target, request.replaceConfirmed, stop);
+               !error.isEmpty()) {
         result.moveError = QStringLiteral("Cannot save \"%1\": %2").arg(nativeName(request.target), error);
     } else {
         result.moved = true;

@@ -7,17 +7,16 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <thread>
-#include <unistd.h>
 
 FolderLock::FolderLock(const QString& folder, std::chrono::milliseconds limit, std::stop_token stop)
 {
-    m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd < 0)
+    m_fd = posixfs::openFolderAt(AT_FDCWD, QFile::encodeName(folder), true);
+    if (!m_fd.isValid())
         return;
     QElapsedTimer waited;
     waited.start();
     for (;;) {
-        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(m_fd.get(), LOCK_EX | LOCK_NB) == 0) {
             m_held = true;
             return;
         }
@@ -26,10 +25,4 @@ FolderLock::FolderLock(const QString& folder, std::chrono::milliseconds limit, s
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-}
-
-FolderLock::~FolderLock()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
 }

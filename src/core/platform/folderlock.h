@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/posixfs.h"
+
 #include <QString>
 
 #include <chrono>
@@ -15,11 +17,10 @@ public:
     FolderLock(const QString& folder, std::chrono::milliseconds limit, std::stop_token stop = {});
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
-    ~FolderLock();
 
     bool isHeld() const noexcept { return m_held; }
 
 private:
-    int m_fd = -1;
+    posixfs::Fd m_fd;
     bool m_held = false;
 };

@@ -30,11 +30,5 @@ InstanceLock::InstanceLock(const QString& folder)
         ::close(fd);
         return;
     }
-    m_fd = fd;
-}
-
-InstanceLock::~InstanceLock()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_fd = posixfs::Fd(fd);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/posixfs.h"
+
 #include <QString>
 
 // Marks this program as running for as long as the object lives: the lock file "BRINDLE_Tagscope" in
@@ -13,14 +15,13 @@ public:
     explicit InstanceLock(const QString& folder = {});
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
-    ~InstanceLock();
 
-    bool isHeld() const noexcept { return m_fd >= 0; }
+    bool isHeld() const noexcept { return m_fd.isValid(); }
     const QString& path() const noexcept { return m_path; }
 
     static constexpr char FileName[] = "BRINDLE_Tagscope";
 
 private:
     QString m_path;
-    int m_fd = -1;
+    posixfs::Fd m_fd;
 };

@@ -16,9 +16,9 @@ using posixfs::Fd;
 namespace {
 
 // Copies the open file in to the open file out, then makes the copy durable.
-bool copyDurably(int in, int out)
+bool copyDurably(int in, int out, std::stop_token stop)
 {
-    return posixfs::copyData(in, out) && ::fsync(out) == 0;
+    return posixfs::copyData(in, out, stop) && ::fsync(out) == 0;
 }
 
 // Closes fd now, so that a failing close (a delayed write error) is seen.
@@ -48,7 +48,7 @@ int renameNoReplace(const QByteArray& from, const QByteArray& to)
 
 // Last resort for a file system with neither RENAME_NOREPLACE nor hard links: O_EXCL still never replaces a file,
 // and a failed copy is removed again.
-int copyExclusive(const QByteArray& from, const QByteArray& to)
+int copyExclusive(const QByteArray& from, const QByteArray& to, std::stop_token stop)
 {
     const Fd in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
     struct stat status
@@ -58,7 +58,7 @@ int copyExclusive(const QByteArray& from, const QByteArray& to)
     Fd out(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777));
     if (!out.isValid())
         return -1;
-    if (!copyDurably(in.get(), out.get()) || !closeChecked(out)) {
+    if (!copyDurably(in.get(), out.get(), stop) || !closeChecked(out)) {
         const int error = errno;
         ::unlink(to.constData());
         errno = error;
@@ -70,7 +70,7 @@ int copyExclusive(const QByteArray& from, const QByteArray& to)
 
 // Moves between file systems: a complete copy is made beside the target first and then renamed into place, so the
 // target is never seen half written.
-int moveAcross(const QByteArray& from, const QByteArray& to, const QString& target, bool replace)
+int moveAcross(const QByteArray& from, const QByteArray& to, const QString& target, bool replace, std::stop_token stop)
 {
     const Fd in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
     struct stat status
@@ -88,7 +88,8 @@ int moveAcross(const QByteArray& from, const QByteArray& to, const QString& targ
         return -1;
     };
     // mkostemp creates the file readable by its owner only; the copy keeps the mode ExifTool's file had.
-    if (::fchmod(out.get(), status.st_mode & 07777) != 0 || !copyDurably(in.get(), out.get()) || !closeChecked(out))
+    if (::fchmod(out.get(), status.st_mode & 07777) != 0 || !copyDurably(in.get(), out.get(), stop) ||
+        !closeChecked(out))
         return discard();
     if (replace) {
         if (::rename(staged.constData(), to.constData()) != 0)
@@ -96,7 +97,7 @@ int moveAcross(const QByteArray& from, const QByteArray& to, const QString& targ
     } else if (renameNoReplace(staged, to) != 0) {
         if (!linkUnsupported(errno))
             return discard();
-        const int result = copyExclusive(staged, to);
+        const int result = copyExclusive(staged, to, stop);
         if (result != 0)
             return discard();
     }
@@ -106,15 +107,15 @@ int moveAcross(const QByteArray& from, const QByteArray& to, const QString& targ
 
 } // namespace
 
-QString MoveFileTo(const QString& from, const QString& to, bool replace)
+QString MoveFileTo(const QString& from, const QString& to, bool replace, std::stop_token stop)
 {
     const QByteArray fromName = QFile::encodeName(from);
     const QByteArray toName = QFile::encodeName(to);
     int result = replace ? ::rename(fromName.constData(), toName.constData()) : renameNoReplace(fromName, toName);
     if (result != 0 && !replace && linkUnsupported(errno))
-        result = copyExclusive(fromName, toName);
+        result = copyExclusive(fromName, toName, stop);
     if (result != 0 && errno == EXDEV)
-        result = moveAcross(fromName, toName, to, replace);
+        result = moveAcross(fromName, toName, to, replace, stop);
     if (result == 0)
         return {};
     return qt_error_string(errno);

@@ -95,10 +95,14 @@ bool writeAll(int fd, const char* data, std::size_t size)
     return true;
 }
 
-bool copyData(int from, int to)
+bool copyData(int from, int to, std::stop_token stop)
 {
     char buffer[64 * 1024];
     for (;;) {
+        if (stop.stop_requested()) {
+            errno = ECANCELED;
+            return false;
+        }
         const ssize_t got = ::read(from, buffer, sizeof buffer);
         if (got == 0)
             return true;

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <stop_token>
 
 #include <utility>
 
@@ -51,8 +52,8 @@ bool entryNames(int folderFd, QList<QByteArray>& names);
 // Writes all size bytes of data to fd, going on after a partial write or an interruption.
 bool writeAll(int fd, const char* data, std::size_t size);
 
-// Copies everything from the descriptor from to the descriptor to.
-bool copyData(int from, int to);
+// Copies everything from the descriptor from to the descriptor to. A stop request ends the copy early with ECANCELED.
+bool copyData(int from, int to, std::stop_token stop = {});
 
 // A free name for a temporary entry: a hidden name that no caller uses for anything else.
 QByteArray temporaryName();

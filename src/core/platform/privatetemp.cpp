@@ -148,7 +148,7 @@ PrivateTempFolder::PrivateTempFolder(const QString& base)
             throwFolderError(root, error);
         }
         m_path = root + u'/' + QFile::decodeName(published) + u'/';
-        m_lockFd = lock.release();
+        m_lockFd = std::move(lock);
         return;
     }
     throwFolderError(root, EEXIST);
@@ -159,9 +159,8 @@ PrivateTempFolder::~PrivateTempFolder()
     try {
         DeleteFolderTree(m_path);
     } catch (const TagscopeError&) {
-        // Left behind, it is removed by the next copy to start, since its lock is freed below.
+        // Left behind, it is removed by the next copy to start, since its lock is freed when m_lockFd closes.
     }
-    ::close(m_lockFd);
 }
 
 QString PrivateTempFolder::DefaultBase()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/posixfs.h"
+
 #include <QString>
 
 // The private temporary folder of one running copy of the program: a new folder "tagscope-XXXXXX" of mode 0700 under
@@ -27,7 +29,7 @@ public:
 
 private:
     QString m_path;
-    int m_lockFd = -1;
+    posixfs::Fd m_lockFd;
 };
 
 // This running copy's private temporary folder, with a trailing separator. It is made on the first call (the

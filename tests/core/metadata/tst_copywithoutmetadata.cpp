@@ -241,6 +241,27 @@ private slots:
         QCOMPARE(QFileInfo(target).permissions(), QFileInfo(reference).permissions());
     }
 
+    // Closing the window during a long copy between file systems stops it: nothing is left at the target, and the
+    // file to move stays where it was.
+    void stoppedMoveToAnotherFileSystemLeavesNothing()
+    {
+        Folders folders;
+        QVERIFY(folders.valid());
+        QTemporaryDir shm(QStringLiteral("/dev/shm/tst_copywithoutmetadata-XXXXXX"));
+        if (!shm.isValid() || deviceOf(shm.path()) == deviceOf(folders.temp.path()))
+            QSKIP("no second file system to move to");
+        const QString from = folders.temp.filePath(tempName);
+        QVERIFY(writeFile(from, QByteArray(256 * 1024, 'x')));
+        std::stop_source stopping;
+        stopping.request_stop();
+        for (const bool replace : {false, true}) {
+            QVERIFY(
+                !MoveFileTo(from, shm.filePath(QStringLiteral("clean.jpg")), replace, stopping.get_token()).isEmpty());
+            QCOMPARE(entriesOf(shm.path()), QStringList());
+            QCOMPARE(contentsOf(from), QByteArray(256 * 1024, 'x'));
+        }
+    }
+
     void percentInTheTemporaryFolder()
     {
         Folders folders;
