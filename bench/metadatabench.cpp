@@ -77,8 +77,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot create a temporary folder\n");
         return 1;
     }
-    ExifToolSession session(program, work.path(), temp.path());
+    ExifToolSession session(temp.path());
     session.setResidentAllowed(!oneShot);
+    session.start(program, work.path());
 
     std::vector<double> times;
     int failed = 0;

@@ -5,6 +5,8 @@
 // Last line: "files: N seconds: S ticks: T worst_stall_ms: W p99_stall_ms: P"
 
 #include "ui/app/appform.h"
+#include "ui/app/folderchoice.h"
+#include "ui/metadata/metadatacommands.h"
 #include "ui/app/qtdesktopshell.h"
 #include "ui/app/qtdialogs.h"
 
@@ -68,7 +70,7 @@ int main(int argc, char** argv)
     QApplication::sendEvent(&form, &drop);
     QCoreApplication::processEvents();
 
-    if (form.SelectedFolder() != folder) {
+    if (form.folder().SelectedFolder() != folder) {
         std::fprintf(stderr, "the window did not take the folder\n");
         return 1;
     }
@@ -76,7 +78,7 @@ int main(int argc, char** argv)
     auto* list = form.findChild<QAbstractItemView*>(u"ListView1"_s);
 
     // Let the start-up work (ExifTool's deployment) end first: it is not what this measures.
-    while (!form.isExifToolDeployed())
+    while (!form.metadata().isExifToolDeployed())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 
     std::vector<double> stalls;

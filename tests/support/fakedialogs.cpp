@@ -18,7 +18,7 @@ std::optional<QString> takeFront(std::deque<std::optional<QString>>& answers)
 
 } // namespace
 
-int FakeDialogs::showMessage(const MessageBoxSpec& box)
+int FakeDialogs::showMessage(const MessageBoxContent& box)
 {
     messages.append(box);
     if (m_messageAnswers.empty())

@@ -13,7 +13,7 @@
 class FakeDialogs final : public Dialogs
 {
 public:
-    int showMessage(const MessageBoxSpec& box) override;
+    int showMessage(const MessageBoxContent& box) override;
     std::optional<QString> chooseFolder(const FolderRequest& request) override;
     std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) override;
 
@@ -27,7 +27,7 @@ public:
         m_confirmAnswers.push_back(confirmReplace);
     }
 
-    QList<MessageBoxSpec> messages;
+    QList<MessageBoxContent> messages;
     QList<FolderRequest> folderRequests;
     QList<SaveFileRequest> saveRequests;
 

@@ -4,6 +4,21 @@
 #include <QLocale>
 #include <QString>
 
+// The values the main window works out while it is created, which every subsystem reads.
+struct AppValues
+{
+    QString programPath;        // the running executable
+    QString programFolder;      // its folder, without trailing separator
+    QString serviceHost;        // host of the maker's web service; empty: never contact any host
+    QString companyName;        // "CompanyName" of the version data
+    QString productName;        // "ProductName" of the version data
+    QString applicationName;    // "company - product", also the main window's caption
+    QString versionText;        // major and minor number of the file version, "%d.%d"
+    QLocale locale;             // the user's locale settings, taken at start
+    QChar listSeparator = u','; // the field separator of CSV and spreadsheet output
+    QString dataFolder;         // DataFolder, the folder of settings.ini, with a trailing separator
+};
+
 // The title of the application, the caption of the general error report.
 QString ApplicationTitle();
 

@@ -75,16 +75,16 @@ QString StandardButtonText(DialogButton button)
     return {};
 }
 
-MessageBoxSpec BuildMessageBox(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
-                               const QString& caption)
+MessageBoxContent BuildMessageBox(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
+                                  const QString& caption)
 {
     return BuildCustomMessageDialog(msg, type, buttons, caption, {});
 }
 
-MessageBoxSpec BuildCustomMessageDialog(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
-                                        const QString& caption, const QStringList& buttonCaptions)
+MessageBoxContent BuildCustomMessageDialog(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
+                                           const QString& caption, const QStringList& buttonCaptions)
 {
-    MessageBoxSpec box;
+    MessageBoxContent box;
     box.text = msg;
     box.caption = caption;
     box.type = type;

@@ -61,7 +61,7 @@ struct MessageBoxButton
 };
 
 // A modal message box ready to be shown: what the user sees and what each button answers.
-struct MessageBoxSpec
+struct MessageBoxContent
 {
     QString text;
     QString caption;
@@ -72,12 +72,12 @@ struct MessageBoxSpec
 
 // Lays out the box that CustomMessageDialog shows: buttons in creation order with their standard texts, the k-th
 // button renamed to the k-th of buttonCaptions while there is one, and OK, else Yes, else Retry as default button.
-MessageBoxSpec BuildCustomMessageDialog(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
-                                        const QString& caption, const QStringList& buttonCaptions);
+MessageBoxContent BuildCustomMessageDialog(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
+                                           const QString& caption, const QStringList& buttonCaptions);
 
 // A box with the standard texts of its buttons, such as the plain boxes of drops and error reports.
-MessageBoxSpec BuildMessageBox(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
-                               const QString& caption);
+MessageBoxContent BuildMessageBox(const QString& msg, DialogType type, const QList<DialogButton>& buttons,
+                                  const QString& caption);
 
 struct FolderRequest
 {
@@ -107,7 +107,7 @@ public:
     virtual ~Dialogs() = default;
 
     // Shows the box modally and returns the result code of the button that closed it (Escape gives Cancel).
-    virtual int showMessage(const MessageBoxSpec& box) = 0;
+    virtual int showMessage(const MessageBoxContent& box) = 0;
     // The chosen folder, or nothing when the user cancelled.
     virtual std::optional<QString> chooseFolder(const FolderRequest& request) = 0;
     // The chosen file, or nothing when the user cancelled. The dialog asks before it lets the user choose an existing

@@ -12,8 +12,11 @@
 
 namespace {
 
-// A resident ExifTool normally quits within milliseconds of "-stay_open False"; past this it is killed.
-constexpr int residentQuitMs = 2000;
+// A resident ExifTool normally quits within milliseconds of "-stay_open False"; past this it is killed, so that a
+// process stuck on a large file cannot hold up the end of the program.
+constexpr int residentQuitMs = 200;
+// A killed process is reaped at once; the bound only guards against a process the kernel cannot end.
+constexpr int reapAfterKillMs = 2000;
 
 // Deletes a stale file of that name, then makes sure the name is free: when the file could not be deleted, a free
 // variant of the name is used and the stale file stays.
@@ -26,9 +29,8 @@ QString freshTempName(const QString& path)
 
 } // namespace
 
-ExifToolSession::ExifToolSession(QString exifToolProgram, QString workingFolder, QString tempFolder, QObject* parent)
-    : QObject(parent), m_program(std::move(exifToolProgram)), m_workingFolder(std::move(workingFolder)),
-      m_tempFolder(std::move(tempFolder))
+ExifToolSession::ExifToolSession(QString tempFolder, QObject* parent)
+    : QObject(parent), m_tempFolder(std::move(tempFolder))
 {
     qRegisterMetaType<MetadataReport>();
     m_timeLimitTimer.setSingleShot(true);
@@ -55,7 +57,7 @@ ExifToolSession::~ExifToolSession()
     for (QProcess* process : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
         if (process->state() != QProcess::NotRunning) {
             process->kill();
-            process->waitForFinished(residentQuitMs);
+            process->waitForFinished(reapAfterKillMs);
         }
     }
 }
@@ -70,10 +72,36 @@ void ExifToolSession::setResidentAllowed(bool allowed)
     m_residentAllowed = allowed;
 }
 
-void ExifToolSession::start()
+void ExifToolSession::start(QString exifToolProgram, QString workingFolder)
 {
-    if (usesResident() && !m_resident)
+    if (m_started)
+        return;
+    m_started = true;
+    m_program = std::move(exifToolProgram);
+    m_workingFolder = std::move(workingFolder);
+    if (m_program.isEmpty())
+        m_oneShotOnly = true;
+    else if (usesResident())
         startResident();
+    if (m_pending)
+        startPendingLater();
+}
+
+void ExifToolSession::startPendingLater()
+{
+    if (m_startQueued)
+        return;
+    m_startQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_startQueued = false;
+            if (!m_active && m_pending) {
+                const Pending next = *std::exchange(m_pending, std::nullopt);
+                startRequest(next.id, next.path);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 bool ExifToolSession::usesResident() const
@@ -98,21 +126,13 @@ int ExifToolSession::requestReport(const QString& path)
         m_active.reset();
         m_timeLimitTimer.stop();
     }
+    m_pending = Pending{id, absolute};
+    if (!m_started)
+        return id; // answered once ExifTool is ready
     if (!m_active) {
-        // Answer from the event loop, so the caller holds the id before the report arrives.
-        m_pending = Pending{id, absolute};
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_active && m_pending) {
-                    const Pending next = *std::exchange(m_pending, std::nullopt);
-                    startRequest(next.id, next.path);
-                }
-            },
-            Qt::QueuedConnection);
+        startPendingLater();
         return id;
     }
-    m_pending = Pending{id, absolute};
     if (m_oneShot.joinable())
         m_oneShot.request_stop(); // its report would be dropped anyway
     return id;
@@ -120,6 +140,10 @@ int ExifToolSession::requestReport(const QString& path)
 
 void ExifToolSession::startRequest(int id, const QString& path)
 {
+    if (m_program.isEmpty()) {
+        emit reportReady(id, MetadataReport{});
+        return;
+    }
     Request request;
     request.id = id;
     const QString folder = AddTrailingBackslash(m_tempFolder);

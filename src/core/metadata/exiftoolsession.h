@@ -20,25 +20,29 @@ class QProcess;
 // that every request runs the one-shot command "exiftool -@ <argument file>" on a worker thread.
 //
 // Requests are answered one at a time and only the newest counts: a request made while another runs waits, replaces
-// any request still waiting, and makes the running one's report be dropped.
+// any request still waiting, and makes the running one's report be dropped. So the session holds the one newest
+// requested file, also before ExifTool is ready: requests made before start() wait for it.
 class ExifToolSession final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ExifToolSession)
 
 public:
-    // exifToolProgram: the ExifTool program; workingFolder: the folder it runs in; tempFolder: where the argument
-    // and report files go (the program's private temporary folder).
-    ExifToolSession(QString exifToolProgram, QString workingFolder, QString tempFolder, QObject* parent = nullptr);
+    // tempFolder: where the argument and report files go (the program's private temporary folder).
+    explicit ExifToolSession(QString tempFolder, QObject* parent = nullptr);
+    // Ends the resident process at once, at most after a short wait for it to quit by itself.
     ~ExifToolSession() override;
 
     // How long one request may take before ExifTool is given up and the report counts as not produced.
     void setTimeLimit(std::chrono::milliseconds limit);
-    // With false, every request runs the one-shot command and no resident process is started.
+    // With false, every request runs the one-shot command and no resident process is started. Call it before start.
     void setResidentAllowed(bool allowed);
 
-    // Starts the resident process ahead of the first request, so that the first report need not wait for it.
-    void start();
+    // ExifTool is ready: exifToolProgram runs in workingFolder. The resident process starts ahead of the first
+    // request, so that the first report need not wait for it, and a request that waited is answered. With an empty
+    // program (no ExifTool could be made ready) every request is answered as not produced.
+    void start(QString exifToolProgram, QString workingFolder);
+    bool isStarted() const { return m_started; }
 
     // Asks for the report of the file at path; reportReady answers with the returned id unless a newer request came
     // first. Never answers before returning.
@@ -70,6 +74,8 @@ private:
     };
 
     void startRequest(int id, const QString& path);
+    // Starts the waiting request from the event loop, so that no answer comes before the caller has its id.
+    void startPendingLater();
     void sendToResident();
     void runOneShot();
     void finishActive(const MetadataReport& report);
@@ -84,15 +90,18 @@ private:
     void onTimeLimit();
     void onOneShotDone();
 
-    const QString m_program;
-    const QString m_workingFolder;
+    QString m_program;
+    QString m_workingFolder;
     const QString m_tempFolder;
+    bool m_started = false;
     std::chrono::milliseconds m_timeLimit = std::chrono::seconds(60);
     bool m_residentAllowed = true;
 
     int m_lastId = 0;
     std::optional<Request> m_active;
     std::optional<Pending> m_pending;
+
+    bool m_startQueued = false;
 
     QProcess* m_resident = nullptr;
     QByteArray m_residentOutput; // standard output not yet split into lines

@@ -1,21 +1,19 @@
 #include "ui/app/appform.h"
 
-#include "core/app/appvalues.h"
 #include "core/app/datafolder.h"
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
-#include "core/base/errors.h"
-#include "core/app/settingsstore.h"
-#include "core/base/trim.h"
 #include "core/app/versioninfo.h"
-#include "core/base/paths.h"
-#include "core/filelist/filelistmodel.h"
-#include "core/filelist/filesearcher.h"
 #include "core/filelist/namemask.h"
-#include "core/metadata/deployment.h"
-#include "core/metadata/exiftoolsession.h"
 #include "ui/app/balloonhint.h"
+#include "ui/app/commandcontext.h"
+#include "ui/app/errorreport.h"
+#include "ui/app/folderchoice.h"
 #include "ui/app/pictures.h"
+#include "ui/app/splitpane.h"
+#include "ui/app/statuspanels.h"
+#include "ui/filelist/filelistcommands.h"
+#include "ui/metadata/metadatacommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,7 +43,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString kSection = u"Settings"_s;
 constexpr int kRowHeight = 41;
 constexpr int kSplitterWidth = 5;
 
@@ -78,46 +75,26 @@ QWidget* makeRow(QWidget* parent, const char* name, QHBoxLayout*& layout)
 } // namespace
 
 TAppForm::TAppForm(AppStartup startup, Dialogs& dialogs, DesktopShell& shell, QWidget* parent)
-    : QMainWindow(parent), m_startup(std::move(startup)), m_dialogs(dialogs), m_shell(shell)
+    : QMainWindow(parent), m_startup(std::move(startup)), m_dialogs(dialogs), m_shell(shell), m_settings(dialogs),
+      m_model(m_fileRecords, m_startup.locale)
 {
     setObjectName(u"AppForm"_s);
     setFont(tahoma(11));
+    m_values.programPath = m_startup.programPath;
+    m_values.programFolder = m_startup.programFolder;
+    m_values.serviceHost = m_startup.serviceHost;
+    m_values.locale = m_startup.locale;
     createControls();
-    createMenus();
-    createFileList();
-    createMetadataCommands();
+    m_menus = CreateMainMenus(*this, *ListView1, *RichEdit1);
+    createCommands();
     FormCreate();
 }
 
-TAppForm::~TAppForm()
-{
-    // The workers must end before the members they use go, whether or not the window was closed first.
-    const bool closedBefore = std::exchange(m_closing, true);
-    if (m_searcher)
-        m_searcher->stopAndWait();
-    if (!closedBefore)
-        FormDestroy();
-    // The model reads the file list, which goes with this object, before the model would go with the children.
-    ListView1->setModel(nullptr);
-    delete m_model;
-    m_model = nullptr;
-}
-
-void TAppForm::runCommand(const std::function<void()>& handler)
-{
-    try {
-        handler();
-    } catch (...) {
-        ShowErrorReport(std::current_exception());
-    }
-}
+TAppForm::~TAppForm() = default;
 
 void TAppForm::ShowErrorReport(const std::exception_ptr& error)
 {
-    const QString text = ErrorReportText(error);
-    if (text.isEmpty())
-        return;
-    m_dialogs.showMessage(BuildMessageBox(text, DialogType::Error, {DialogButton::OK}, ApplicationTitle()));
+    ::ShowErrorReport(m_dialogs, error);
 }
 
 void TAppForm::createControls()
@@ -129,7 +106,7 @@ void TAppForm::createControls()
 
     QHBoxLayout* row = nullptr;
     QWidget* panel4 = makeRow(central, "Panel4", row);
-    Label4 = new QLabel(u"Directory:"_s, panel4);
+    auto* Label4 = new QLabel(u"Directory:"_s, panel4);
     Label4->setObjectName(u"Label4"_s);
     Label4->setFont(tahoma(19));
     Label4->setFixedWidth(90);
@@ -150,7 +127,7 @@ void TAppForm::createControls()
     column->addWidget(panel4);
 
     QWidget* panel3 = makeRow(central, "Panel3", row);
-    Label1 = new QLabel(u"Filter:"_s, panel3);
+    auto* Label1 = new QLabel(u"Filter:"_s, panel3);
     Label1->setObjectName(u"Label1"_s);
     Label1->setFont(tahoma(19));
     Label1->setFixedWidth(90);
@@ -206,7 +183,6 @@ void TAppForm::createControls()
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setWordWrap(false);
-    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->verticalHeader()->hide();
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ListView1->horizontalHeader()->setSectionsMovable(true);
@@ -224,7 +200,6 @@ void TAppForm::createControls()
     RichEdit1->setAcceptDrops(false);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
     paneLayout->addWidget(RichEdit1);
     Panel1->hide();
     Splitter1->setStretchFactor(0, 1);
@@ -232,193 +207,99 @@ void TAppForm::createControls()
     column->addWidget(Splitter1, 1);
     setCentralWidget(central);
 
-    StatusPanel0 = new QLabel(this);
-    StatusPanel0->setObjectName(u"StatusPanel0"_s);
-    StatusPanel0->setFixedWidth(300);
-    StatusPanel1 = new QLabel(this);
-    StatusPanel1->setObjectName(u"StatusPanel1"_s);
-    StatusPanel1->setMinimumWidth(50);
-    for (QLabel* panel : {StatusPanel0, StatusPanel1})
-        panel->setTextFormat(Qt::PlainText);
+    m_model.setPictureProvider(&m_filePictures);
+    m_model.setShowIcons(CheckBox4->isChecked());
+    ListView1->setModel(&m_model);
+    for (int column = 0; column < m_model.columnCount(); ++column)
+        ListView1->setColumnWidth(column, FileListModel::columnWidth(column));
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);
+
     statusBar()->setObjectName(u"StatusBar1"_s);
     statusBar()->setFixedHeight(19 + 4);
-    statusBar()->addWidget(StatusPanel0);
-    statusBar()->addWidget(StatusPanel1, 1);
-
+    m_status = std::make_unique<StatusPanels>(*statusBar());
+    m_folder = std::make_unique<FolderChoice>(*LabelDirectory, m_settings);
     BalloonHint1 = new BalloonHint(this);
 
-    connect(EditFile, &QLineEdit::textChanged, this, [this] { runCommand([this] { EditFileChange(); }); });
-    connect(CheckBoxFile, &QCheckBox::toggled, this, [this] { runCommand([this] { CheckBoxFileClick(); }); });
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { runCommand([this] { CheckBox1Click(); }); });
-    connect(CheckBox3, &QCheckBox::toggled, this, [this] { runCommand([this] { CheckBox3Click(); }); });
-    connect(CheckBox4, &QCheckBox::toggled, this, [this] { runCommand([this] { CheckBox4Click(); }); });
+    // The user's typing comes before the change it makes (textEdited before textChanged).
+    connect(EditFile, &QLineEdit::textEdited, this, [this] { m_filterTyped = true; });
+    connect(EditFile, &QLineEdit::textChanged, this, [this] { RunCommand(m_dialogs, [this] { EditFileChange(); }); });
+    connect(EditFile, &QLineEdit::editingFinished, this,
+            [this] { RunCommand(m_dialogs, [this] { m_settings.flush(); }); });
+    connect(CheckBoxFile, &QCheckBox::toggled, this,
+            [this] { RunCommand(m_dialogs, [this] { CheckBoxFileClick(); }); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { RunCommand(m_dialogs, [this] { CheckBox1Click(); }); });
+    connect(CheckBox3, &QCheckBox::toggled, this, [this] { RunCommand(m_dialogs, [this] { CheckBox3Click(); }); });
+    connect(CheckBox4, &QCheckBox::toggled, this, [this] { RunCommand(m_dialogs, [this] { CheckBox4Click(); }); });
 
     setAcceptDrops(true);
     setWindowIcon(Picture(u"tagscope"_s));
 }
 
-QAction* TAppForm::addItem(QMenu* menu, const char* name, const QString& caption, void (TAppForm::*handler)())
+void TAppForm::createCommands()
 {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(QString::fromLatin1(name));
-    if (handler)
-        connect(action, &QAction::triggered, this,
-                [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
-    else
-        action->setEnabled(false); // the command arrives with a later part of the program
-    menu->addAction(action);
-    return action;
-}
+    m_context = std::unique_ptr<CommandContext>(
+        new CommandContext{m_dialogs, m_shell, *m_status, m_busy, m_fileRecords, m_model, *ListView1, m_values});
+    m_context->bind(m_menus.Exit1, this, [this] { Exit1Click(); });
+    m_context->bind(m_menus.ResettoDefaults1, this, [this] { ResettoDefaults1Click(); });
+    m_context->bind(m_menus.Help2, this, [this] { Help2Click(); });
 
-void TAppForm::createMenus()
-{
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(u"MainMenu1"_s);
-
-    QMenu* file = bar->addMenu(u"&File"_s);
-    addItem(file, "ExporttoFile1", u"Save File List..."_s);
-    addItem(file, "SaveMetadataasTXT1", u"Save Metadata as TXT..."_s);
-    addItem(file, "SaveMetadataasCSV1", u"Save Metadata as CSV..."_s);
-    file->addSeparator()->setObjectName(u"N1"_s);
-    QAction* exit = addItem(file, "Exit1", u"E&xit"_s, &TAppForm::Exit1Click);
-    exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    exit->setIcon(Picture(u"exit"_s));
-
-    QMenu* select = bar->addMenu(u"&Select"_s);
-    addItem(select, "SelectAll1", u"Select All"_s);
-    addItem(select, "Selectnone1", u"Select None"_s);
-    addItem(select, "InvertSelection1", u"Invert Selection"_s)->setIcon(Picture(u"reverse"_s));
-    select->addSeparator()->setObjectName(u"N4"_s);
-    addItem(select, "Find1", u"Find..."_s)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-
-    QMenu* settings = bar->addMenu(u"&Settings"_s);
-    addItem(settings, "ResettoDefaults1", u"Reset to Defaults..."_s, &TAppForm::ResettoDefaults1Click);
-
-    QMenu* help = bar->addMenu(u"&Help"_s);
-    QAction* onlineHelp = addItem(help, "Help2", u"Online Help"_s, &TAppForm::Help2Click);
-    onlineHelp->setShortcut(QKeySequence(Qt::Key_F1));
-    onlineHelp->setIcon(Picture(u"help"_s));
-    help->addSeparator()->setObjectName(u"N6"_s);
-    QAction* updates = addItem(help, "UpdateNotifications1", u"Update Notifications"_s);
-    updates->setCheckable(true);
-    updates->setChecked(true);
-    help->addSeparator()->setObjectName(u"UpdateNotificationsBar"_s);
-    addItem(help, "SendFeedback1", u"Send &Feedback..."_s)->setIcon(Picture(u"feedback"_s));
-    addItem(help, "About1", u"&About..."_s)->setIcon(Picture(u"about"_s));
-
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(u"PopupMenu1"_s);
-    QAction* open = addItem(PopupMenu1, "Open1", u"Open"_s);
-    PopupMenu1->setDefaultAction(open);
-    QAction* rename = addItem(PopupMenu1, "Rename1", u"Rename..."_s);
-    rename->setShortcut(QKeySequence(Qt::Key_F2));
-    rename->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    ListView1->addAction(rename);
-    addItem(PopupMenu1, "SaveAs1", u"Save As..."_s);
-    addItem(PopupMenu1, "OpenwithExplorer1", u"Show in Explorer"_s);
-    PopupMenu1->addSeparator()->setObjectName(u"N3"_s);
-    addItem(PopupMenu1, "Copytoclipboard1", u"Copy Files to Clipboard"_s);
-    QMenu* names = PopupMenu1->addMenu(u"File Names"_s);
-    names->setObjectName(u"FileNames1"_s);
-    names->menuAction()->setObjectName(u"FileNames1"_s);
-    addItem(names, "CopytoClipboard2", u"Copy to Clipboard"_s);
-    addItem(names, "CopytoClipboardIncludePaths1", u"Copy to Clipboard (Include Paths)"_s);
-    PopupMenu1->addSeparator()->setObjectName(u"N2"_s);
-    addItem(PopupMenu1, "SelectAll2", u"Select All"_s);
-    addItem(PopupMenu1, "SelectNone2", u"Select None"_s);
-    addItem(PopupMenu1, "InvertSelection2", u"Invert Selection"_s);
-    PopupMenu1->addSeparator()->setObjectName(u"N7"_s);
-    addItem(PopupMenu1, "DeletefromList1", u"Remove from List"_s);
-    addItem(PopupMenu1, "SendtoRecycleBin1", u"Send to Recycle Bin"_s);
-    addItem(PopupMenu1, "DeleteFile1", u"Permanently Delete"_s);
-    connect(ListView1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
-
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(u"PopupMenu2"_s);
-    const auto paneItem = [this](const char* name, const QString& caption, auto slot) {
-        auto* action = new QAction(caption, this);
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, RichEdit1, slot);
-        PopupMenu2->addAction(action);
-    };
-    paneItem("Cut1", u"Cut"_s, &QPlainTextEdit::cut);
-    paneItem("Copy1", u"Copy"_s, &QPlainTextEdit::copy);
-    paneItem("Paste1", u"Paste"_s, &QPlainTextEdit::paste);
-    paneItem("Delete1", u"Delete"_s, [this] { RichEdit1->textCursor().removeSelectedText(); });
-    PopupMenu2->addSeparator()->setObjectName(u"N5"_s);
-    paneItem("SelectAll3", u"Select All"_s, &QPlainTextEdit::selectAll);
-    connect(RichEdit1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu2->popup(RichEdit1->viewport()->mapToGlobal(at)); });
+    m_fileList = std::make_unique<FileListCommands>(
+        *m_context,
+        FileListCommands::Controls{EditFile, CheckBox1, CheckBox3, CheckBox4, CheckBoxFile, BitBtn1, Button1},
+        *m_folder);
+    m_metadata = std::make_unique<MetadataCommands>(
+        *m_context, m_menus, MetadataCommands::Controls{centralWidget(), Splitter1, Panel1, RichEdit1});
 }
 
 void TAppForm::FormCreate()
 {
     // The client area holds the rows, the list and the status bar; the menu bar comes on top of it.
     resize(812, 441 + menuBar()->sizeHint().height());
-    try {
+    RunCommand(m_dialogs, [this] {
         TEXEVersionData version;
         ReadVersionData(m_startup.programPath, version);
-        m_companyName = version.CompanyName;
-        m_productName = version.ProductName;
+        m_values.companyName = version.CompanyName;
+        m_values.productName = version.ProductName;
         const QVersionNumber fileVersion = ReadFileVersion(m_startup.programPath);
-        m_versionText = QString::asprintf("%d.%d", fileVersion.majorVersion(), fileVersion.minorVersion());
-        m_applicationName = ApplicationName(m_companyName, m_productName);
-        setWindowTitle(m_applicationName);
-        m_locale = m_startup.locale;
-        m_listSeparator = ListSeparatorOf(m_locale);
-        chooseDataFolder();
-        m_store = std::make_unique<SettingsStore>(m_dataFolder + u"settings.ini"_s);
+        m_values.versionText = QString::asprintf("%d.%d", fileVersion.majorVersion(), fileVersion.minorVersion());
+        m_values.applicationName = ApplicationName(m_values.companyName, m_values.productName);
+        setWindowTitle(m_values.applicationName);
+        m_values.listSeparator = ListSeparatorOf(m_values.locale);
+        m_values.dataFolder =
+            ChooseDataFolder(m_startup.programFolder, m_startup.configHome, m_values.companyName, m_values.productName);
+        m_settings.open(m_values.dataFolder + u"settings.ini"_s);
         loadSettings();
-    } catch (...) {
-        ShowErrorReport(std::current_exception());
-    }
-}
-
-void TAppForm::chooseDataFolder()
-{
-    m_dataFolder = ChooseDataFolder(m_startup.programFolder, m_startup.configHome, m_companyName, m_productName);
+    });
 }
 
 void TAppForm::loadSettings()
 {
-    if (m_store->ValueExists(kSection, u"LastFolderInput"_s))
-        m_selectedFolder = m_store->ReadString(kSection, u"LastFolderInput"_s, QString());
-    else
-        m_selectedFolder = m_startup.programFolder;
-    LabelDirectory->setText(m_selectedFolder);
-
+    m_folder->show(m_settings.ValueExists(u"LastFolderInput"_s) ? m_settings.ReadString(u"LastFolderInput"_s)
+                                                                : m_startup.programFolder);
     // Each change below runs its handler, which writes the setting back.
-    if (m_store->ValueExists(kSection, u"FileMask"_s))
-        EditFile->setText(m_store->ReadString(kSection, u"FileMask"_s, QString()));
-    else
-        EditFile->setText(u"*"_s);
-    if (m_store->ReadString(kSection, u"IncludeSubfolders"_s, QString()) == u"OFF"_s)
+    EditFile->setText(m_settings.ValueExists(u"FileMask"_s) ? m_settings.ReadString(u"FileMask"_s) : u"*"_s);
+    if (m_settings.ReadString(u"IncludeSubfolders"_s) == u"OFF"_s)
         CheckBox3->setChecked(false);
-    if (m_store->ReadString(kSection, u"CalculateFilesize"_s, QString()) == u"OFF"_s)
+    if (m_settings.ReadString(u"CalculateFilesize"_s) == u"OFF"_s)
         CheckBox1->setChecked(false);
-    if (m_store->ReadString(kSection, u"ShowIcons"_s, QString()) == u"OFF"_s)
+    if (m_settings.ReadString(u"ShowIcons"_s) == u"OFF"_s)
         CheckBox4->setChecked(false);
-    if (m_store->ReadString(kSection, u"FilterCaseSensitive"_s, QString()) == u"ON"_s)
+    if (m_settings.ReadString(u"FilterCaseSensitive"_s) == u"ON"_s)
         CheckBoxFile->setChecked(true);
-}
-
-void TAppForm::writeSetting(const QString& key, const QString& value)
-{
-    if (!m_store || m_settingsClosed)
-        return;
-    m_store->WriteString(kSection, key, value);
-    m_store->UpdateFile();
 }
 
 void TAppForm::writeSwitch(const QString& key, bool on)
 {
-    writeSetting(key, on ? u"ON"_s : u"OFF"_s);
+    m_settings.write(key, on ? u"ON"_s : u"OFF"_s);
 }
 
 void TAppForm::EditFileChange()
 {
-    writeSetting(u"FileMask"_s, EditFile->text());
+    // A keystroke does not rewrite the file; the typing's pause, leaving the box or closing the window does.
+    if (std::exchange(m_filterTyped, false))
+        m_settings.writeWhenTypingPauses(u"FileMask"_s, EditFile->text());
+    else
+        m_settings.write(u"FileMask"_s, EditFile->text());
 }
 
 void TAppForm::CheckBox1Click()
@@ -433,7 +314,7 @@ void TAppForm::CheckBox3Click()
 
 void TAppForm::CheckBox4Click()
 {
-    m_model->setShowIcons(CheckBox4->isChecked());
+    m_model.setShowIcons(CheckBox4->isChecked());
     writeSwitch(u"ShowIcons"_s, CheckBox4->isChecked());
 }
 
@@ -470,16 +351,6 @@ bool TAppForm::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TAppForm::AddMyFolder(QString folder)
-{
-    if (TrimBlanksAndControls(folder).isEmpty())
-        return;
-    folder = WithoutTrailingSeparator(folder);
-    writeSetting(u"LastFolderInput"_s, folder);
-    LabelDirectory->setText(folder);
-    LabelDirectory->setToolTip(LabelDirectory->text());
-}
-
 void TAppForm::ResettoDefaults1Click()
 {
     const int answer =
@@ -487,10 +358,9 @@ void TAppForm::ResettoDefaults1Click()
                             {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s, {u"Yes"_s, u"No"_s});
     if (answer != ModalResult::Yes)
         return;
-    QFile::remove(m_dataFolder + u"settings.ini"_s);
+    QFile::remove(m_values.dataFolder + u"settings.ini"_s);
     // The ending copy must not write the store again, or the new copy would find the old settings.
-    m_settingsClosed = true;
-    QCoreApplication::processEvents();
+    m_settings.close();
     m_shell.startDetached(m_startup.programPath, {});
     close();
     QCoreApplication::quit();
@@ -498,7 +368,7 @@ void TAppForm::ResettoDefaults1Click()
 
 void TAppForm::Help2Click()
 {
-    const QString address = HelpAddress(m_startup.serviceHost, m_productName);
+    const QString address = HelpAddress(m_values.serviceHost, m_values.productName);
     if (!address.isEmpty())
         m_shell.openUrl(QUrl(address));
 }
@@ -526,7 +396,7 @@ void TAppForm::dropEvent(QDropEvent* event)
     // Handled once the drop is over: a message box inside the drop would keep the file manager waiting for its
     // end.
     QMetaObject::invokeMethod(
-        this, [this, paths] { runCommand([this, &paths] { WMDropFiles(paths); }); }, Qt::QueuedConnection);
+        this, [this, paths] { RunCommand(m_dialogs, [this, &paths] { WMDropFiles(paths); }); }, Qt::QueuedConnection);
 }
 
 void TAppForm::WMDropFiles(const QStringList& paths)
@@ -539,8 +409,7 @@ void TAppForm::WMDropFiles(const QStringList& paths)
                     BuildMessageBox(u"Not a valid file: "_s + path, DialogType::Error, {DialogButton::OK}, u"Error"_s));
                 continue;
             }
-            LabelDirectory->setText(target.folder);
-            m_selectedFolder = LabelDirectory->text();
+            m_folder->show(target.folder);
         } catch (...) {
             // An item that cannot be handled is skipped; the next one follows.
         }
@@ -571,22 +440,16 @@ void TAppForm::resizeEvent(QResizeEvent* event)
 
 void TAppForm::FormResize()
 {
-    const int paneWidth = centralWidget()->width() / 2;
-    Panel1->resize(paneWidth, Panel1->height());
-    if (Panel1->isVisible())
-        Splitter1->setSizes({Splitter1->width() - paneWidth - kSplitterWidth, paneWidth});
+    SetPaneWidth(*Splitter1, *Panel1, centralWidget()->width() / 2);
 }
 
 void TAppForm::closeEvent(QCloseEvent* event)
 {
     if (!m_closing) {
         m_closing = true;
-        // Ending the work under way may take a while (a large copy being moved into place, another copy of the
-        // program holding the ExifTool staging folder): the window goes at once instead of standing there frozen.
+        // Ending the work under way may take a moment: the window goes at once instead of standing there frozen.
         hide();
-        // A running walk must not touch the list or the status bar once they are gone.
-        if (m_searcher)
-            m_searcher->stopAndWait();
+        RunCommand(m_dialogs, [this] { m_settings.flush(); });
         FormDestroy();
     }
     QMainWindow::closeEvent(event);
@@ -594,17 +457,12 @@ void TAppForm::closeEvent(QCloseEvent* event)
 
 void TAppForm::FormDestroy()
 {
-    stopMetadataWork();
-    if (!ExifToolFolder.isEmpty())
-        runCommand([this] { RemoveExifToolFolder(ExifToolFolder); });
+    // The scan stops first, then the metadata commands end their work and delete ExifToolFolder.
+    m_fileList.reset();
+    m_metadata.reset();
 }
 
 QString TAppForm::statusText(int panel) const
 {
-    return panel == 0 ? StatusPanel0->text() : StatusPanel1->text();
-}
-
-void TAppForm::setStatusText(int panel, const QString& text)
-{
-    (panel == 0 ? StatusPanel0 : StatusPanel1)->setText(text);
+    return m_status->text(panel);
 }

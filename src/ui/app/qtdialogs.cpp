@@ -66,7 +66,7 @@ QString withNewlines(QString text)
 
 } // namespace
 
-int QtDialogs::showMessage(const MessageBoxSpec& request)
+int QtDialogs::showMessage(const MessageBoxContent& request)
 {
     EscapableMessageBox box(QApplication::activeWindow());
     box.setIcon(iconOf(request.type));
@@ -117,7 +117,7 @@ std::optional<SaveFileChoice> QtDialogs::chooseSaveFile(const SaveFileRequest& r
         const QString path = dialog.selectedFiles().constFirst();
         if (!QFileInfo::exists(path))
             return SaveFileChoice{path, false};
-        const MessageBoxSpec question =
+        const MessageBoxContent question =
             BuildMessageBox(u"%1 already exists.\nDo you want to replace it?"_s.arg(QFileInfo(path).fileName()),
                             DialogType::Confirmation, {DialogButton::Yes, DialogButton::No}, dialog.windowTitle());
         if (showMessage(question) == ModalResult::Yes)

@@ -6,7 +6,7 @@
 class QtDialogs final : public Dialogs
 {
 public:
-    int showMessage(const MessageBoxSpec& request) override;
+    int showMessage(const MessageBoxContent& request) override;
     std::optional<QString> chooseFolder(const FolderRequest& request) override;
     std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) override;
 };

@@ -196,7 +196,7 @@ private Q_SLOTS:
         QFETCH(QStringList, texts);
         QFETCH(QList<int>, results);
         QFETCH(int, defaultButton);
-        const MessageBoxSpec box =
+        const MessageBoxContent box =
             BuildCustomMessageDialog(u"Text"_s, DialogType::Warning, buttons, u"Caption"_s, captions);
         QStringList shownTexts;
         QList<int> shownResults;

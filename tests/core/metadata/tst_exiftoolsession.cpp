@@ -135,7 +135,8 @@ private slots:
         // The first read of a file may move its access time, which the report shows; read everything once before.
         QVERIFY(runByHand());
 
-        ExifToolSession session(exifTool, folders.work.path(), folders.temp.path());
+        ExifToolSession session(folders.temp.path());
+        session.start(exifTool, folders.work.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
         QHash<QString, int> ids;
         for (const QString& file : files) {
@@ -200,8 +201,9 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(QFile::copy(sample(QStringLiteral("Canon.jpg")), path));
 
-        ExifToolSession session(exifTool, folders.work.path(), folders.temp.path());
+        ExifToolSession session(folders.temp.path());
         session.setResidentAllowed(resident);
+        session.start(exifTool, folders.work.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
         const int id = session.requestReport(path);
         QTRY_VERIFY_WITH_TIMEOUT(answered(spy, id), reportWaitMs);
@@ -227,8 +229,9 @@ private slots:
         const QString temp = folders.temp.filePath(QStringLiteral("t%d%f%c%%"));
         QVERIFY(QDir().mkpath(temp));
 
-        ExifToolSession session(exifTool, folders.work.path(), temp);
+        ExifToolSession session(temp);
         session.setResidentAllowed(resident);
+        session.start(exifTool, folders.work.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
         const int id = session.requestReport(sample(QStringLiteral("Canon.jpg")));
         QTRY_VERIFY_WITH_TIMEOUT(answered(spy, id), reportWaitMs);
@@ -253,8 +256,9 @@ private slots:
         stale.write("stale report\n");
         stale.close();
 
-        ExifToolSession session(exifTool, folders.work.path(), folders.temp.path());
+        ExifToolSession session(folders.temp.path());
         session.setResidentAllowed(resident);
+        session.start(exifTool, folders.work.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
         const int id = session.requestReport(sample(QStringLiteral("Canon.jpg")));
         QTRY_VERIFY_WITH_TIMEOUT(answered(spy, id), reportWaitMs);
@@ -279,8 +283,9 @@ private slots:
         QFETCH(bool, firstUnderWay);
         Folders folders;
         QVERIFY(folders.valid());
-        ExifToolSession session(exifTool, folders.work.path(), folders.temp.path());
+        ExifToolSession session(folders.temp.path());
         session.setResidentAllowed(resident);
+        session.start(exifTool, folders.work.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
 
         if (firstUnderWay) {
@@ -307,13 +312,49 @@ private slots:
         QCOMPARE(entriesOf(folders.temp.path()), QStringList());
     }
 
+    // The session holds the newest requested file until ExifTool is ready, and answers only that one.
+    void requestsBeforeStartWaitForIt()
+    {
+        Folders folders;
+        QVERIFY(folders.valid());
+        ExifToolSession session(folders.temp.path());
+        QSignalSpy spy(&session, &ExifToolSession::reportReady);
+        session.requestReport(sample(QStringLiteral("Canon.jpg")));
+        const int newest = session.requestReport(sample(QStringLiteral("Nikon.jpg")));
+        QCoreApplication::processEvents();
+        QCOMPARE(spy.count(), 0);
+        session.start(exifTool, folders.work.path());
+        QTRY_VERIFY_WITH_TIMEOUT(answered(spy, newest), reportWaitMs);
+        QCoreApplication::processEvents();
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(answerFor(spy, newest).paneText.contains(fileNameLine(QStringLiteral("Nikon.jpg"))));
+    }
+
+    // No ExifTool could be made ready: every request, the one that waited too, is answered as not produced.
+    void withoutExifToolEveryReportFails()
+    {
+        Folders folders;
+        QVERIFY(folders.valid());
+        ExifToolSession session(folders.temp.path());
+        QSignalSpy spy(&session, &ExifToolSession::reportReady);
+        const int waiting = session.requestReport(sample(QStringLiteral("Canon.jpg")));
+        session.start({}, {});
+        QTRY_VERIFY_WITH_TIMEOUT(answered(spy, waiting), reportWaitMs);
+        QVERIFY(!answerFor(spy, waiting).produced);
+        const int later = session.requestReport(sample(QStringLiteral("Nikon.jpg")));
+        QTRY_VERIFY_WITH_TIMEOUT(answered(spy, later), reportWaitMs);
+        QVERIFY(!answerFor(spy, later).produced);
+        QCOMPARE(session.residentProcessId(), 0);
+        QCOMPARE(entriesOf(folders.temp.path()), QStringList());
+    }
+
     void restartsOnceThenRunsOneShot()
     {
         Folders folders;
         QVERIFY(folders.valid());
-        ExifToolSession session(exifTool, folders.work.path(), folders.temp.path());
+        ExifToolSession session(folders.temp.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
-        session.start();
+        session.start(exifTool, folders.work.path());
         QTRY_VERIFY_WITH_TIMEOUT(session.residentProcessId() != 0, reportWaitMs);
 
         for (int round = 1; round <= 2; ++round) {
@@ -347,7 +388,8 @@ private slots:
                                         "  exit 1\n"
                                         "fi\n"
                                         "exec exiftool \"$@\"\n"));
-        ExifToolSession session(script, folders.work.path(), folders.temp.path());
+        ExifToolSession session(folders.temp.path());
+        session.start(script, folders.work.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
         const int id = session.requestReport(sample(QStringLiteral("Canon.jpg")));
         QTRY_VERIFY_WITH_TIMEOUT(answered(spy, id), reportWaitMs);
@@ -366,8 +408,9 @@ private slots:
         QFETCH(bool, resident);
         Folders folders;
         QVERIFY(folders.valid());
-        ExifToolSession session(QStringLiteral("/nonexistent/exiftool"), folders.work.path(), folders.temp.path());
+        ExifToolSession session(folders.temp.path());
         session.setResidentAllowed(resident);
+        session.start(QStringLiteral("/nonexistent/exiftool"), folders.work.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
         const int id = session.requestReport(sample(QStringLiteral("Canon.jpg")));
         QTRY_VERIFY_WITH_TIMEOUT(answered(spy, id), reportWaitMs);
@@ -383,8 +426,9 @@ private slots:
         QVERIFY(folders.valid());
         const QString script = folders.files.filePath(QStringLiteral("exiftool"));
         QVERIFY(WriteScript(script, "#!/bin/sh\nexec cat > /dev/null\n"));
-        ExifToolSession session(script, folders.work.path(), folders.temp.path());
+        ExifToolSession session(folders.temp.path());
         session.setTimeLimit(500ms);
+        session.start(script, folders.work.path());
         QSignalSpy spy(&session, &ExifToolSession::reportReady);
         QElapsedTimer clock;
         clock.start();

@@ -1,6 +1,7 @@
 #include "support/ui/appformfixture.h"
 
 #include "ui/app/appform.h"
+#include "ui/metadata/metadatacommands.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -35,7 +36,8 @@ TAppForm& AppFormFixture::start(const QString& programFolder, Deployment deploym
     startup.serviceHost = u"www.brindle.example"_s;
     form = std::make_unique<TAppForm>(startup, dialogs, shell);
     // ExifTool's deployment writes the status bar when it ends; let it end before the test looks there.
-    if (deployment == Deployment::Wait && !QTest::qWaitFor([this] { return form->isExifToolDeployed(); }, 30000))
+    if (deployment == Deployment::Wait &&
+        !QTest::qWaitFor([this] { return form->metadata().isExifToolDeployed(); }, 30000))
         qWarning("ExifTool's deployment did not end");
     return *form;
 }

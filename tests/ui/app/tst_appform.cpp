@@ -1,4 +1,6 @@
 #include "support/ui/appformfixture.h"
+#include "ui/app/folderchoice.h"
+#include "ui/metadata/metadatacommands.h"
 #include "ui/app/balloonhint.h"
 #include "ui/app/qtdialogs.h"
 
@@ -72,7 +74,7 @@ private Q_SLOTS:
         QVERIFY(f.child<QCheckBox>("CheckBox4")->isChecked());
         QVERIFY(!f.child<QCheckBox>("CheckBoxFile")->isChecked());
         QCOMPARE(f.label(), f.program.path());
-        QCOMPARE(form.SelectedFolder(), f.program.path());
+        QCOMPARE(form.folder().SelectedFolder(), f.program.path());
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 
@@ -92,7 +94,7 @@ private Q_SLOTS:
         QDir::setCurrent(cwd.path());
         const auto restoreCurrent = qScopeGuard([&] { QDir::setCurrent(before); });
         TAppForm form(startup, f.dialogs, f.shell);
-        QTRY_VERIFY_WITH_TIMEOUT(form.isExifToolDeployed(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.metadata().isExifToolDeployed(), 30000);
 
         // The error ends the start-up: no caption, no settings, nothing staged anywhere.
         QCOMPARE(f.dialogs.messages.size(), 1);
@@ -258,7 +260,7 @@ private Q_SLOTS:
 
         dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"one/photo.jpg"_s))});
         QCOMPARE(f.label(), place.filePath(u"one"_s));
-        QCOMPARE(form.SelectedFolder(), place.filePath(u"one"_s));
+        QCOMPARE(form.folder().SelectedFolder(), place.filePath(u"one"_s));
 
         dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"two"_s))});
         QCOMPARE(f.label(), place.filePath(u"two"_s));
@@ -274,7 +276,7 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.messages[0].caption, u"Error"_s);
         QCOMPARE(f.dialogs.messages[0].type, DialogType::Error);
         QCOMPARE(f.label(), place.filePath(u"two"_s));
-        QCOMPARE(form.SelectedFolder(), place.filePath(u"two"_s));
+        QCOMPARE(form.folder().SelectedFolder(), place.filePath(u"two"_s));
 
         // A drop is not remembered and sets no tool tip.
         QCOMPARE(readFile(f.settingsPath()), settingsBefore);
@@ -331,7 +333,7 @@ private Q_SLOTS:
         f.action("ResettoDefaults1")->trigger();
 
         QCOMPARE(f.dialogs.messages.size(), 1);
-        const MessageBoxSpec& box = f.dialogs.messages[0];
+        const MessageBoxContent& box = f.dialogs.messages[0];
         QCOMPARE(box.text, u"Restart Application?"_s);
         QCOMPARE(box.caption, u"Confirmation"_s);
         QCOMPARE(box.type, DialogType::Confirmation);

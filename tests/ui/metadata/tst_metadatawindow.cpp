@@ -1,11 +1,14 @@
 #include "core/metadata/consolerunner.h"
+#include "core/platform/privatetemp.h"
 #include "support/taggedfiles.h"
 #include "support/ui/appformfixture.h"
+#include "ui/metadata/metadatacommands.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFile>
 #include <QItemSelectionModel>
@@ -298,7 +301,7 @@ private Q_SLOTS:
         QVERIFY(f.installExifToolPackage());
         f.start();
         QCOMPARE(f.status(0), u"Ready"_s);
-        const QString folder = f.form->exifToolFolder();
+        const QString folder = f.form->metadata().exifToolFolder();
         QVERIFY(folder.endsWith(u"/brindlescope/"_s));
         QVERIFY(QFileInfo(folder + u"exiftool"_s).isExecutable());
         QVERIFY(QFileInfo(folder + u"exiftool_files"_s).isDir());
@@ -307,6 +310,29 @@ private Q_SLOTS:
                  (QStringList{u"exiftool"_s, u"exiftool_files.zip"_s}));
         f.form->close();
         QVERIFY(!QFileInfo::exists(folder));
+    }
+
+    // The window closes at once while the deployment waits for another copy of the program to let go of the staging
+    // folder (it would wait 30 seconds): the deployment gives up, and the private folder keeps nothing of ExifTool.
+    void closingDuringTheDeploymentWaitEndsAtOnce()
+    {
+        AppFormFixture f;
+        QVERIFY(f.installExifToolPackage());
+        const QByteArray staging = QFile::encodeName(f.program.filePath(u"exiftool"_s));
+        const int lock = ::open(staging.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX) == 0);
+        const auto release = qScopeGuard([&] { ::close(lock); });
+
+        f.start(QString(), AppFormFixture::Deployment::DoNotWait).show();
+        QTRY_COMPARE(f.status(0), u"Initializing..."_s);
+        QElapsedTimer closing;
+        closing.start();
+        f.form->close();
+        // Far below the wait for the lock: the close did not sit it out.
+        QVERIFY2(closing.elapsed() < 10000, qPrintable(QString::number(closing.elapsed())));
+        QVERIFY(!QFileInfo::exists(GetTempDirectory() + u"brindlescope"_s));
+        QCOMPARE(FolderEntries(f.program.filePath(u"exiftool"_s)),
+                 (QStringList{u"exiftool"_s, u"exiftool_files.zip"_s}));
     }
 
     // A file chosen while ExifTool is still being made ready is reported once it is.
@@ -332,11 +358,11 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(f.child<QPushButton>("Button1")->text(), u"Start"_s, 20000);
         auto* list = f.child<QTableView>("ListView1");
         list->selectRow(0);
-        QVERIFY(!f.form->isExifToolDeployed());
+        QVERIFY(!f.form->metadata().isExifToolDeployed());
         QCOMPARE(f.status(0), u"Processing..."_s);
 
         ::close(std::exchange(lock, -1));
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->isExifToolDeployed(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->metadata().isExifToolDeployed(), 30000);
         QTRY_COMPARE_WITH_TIMEOUT(f.status(0), QString(), 30000);
         QCOMPARE(stableLines(f.child<QPlainTextEdit>("RichEdit1")->toPlainText()),
                  directReport(tree.filePath(u"Canon.jpg"_s)));

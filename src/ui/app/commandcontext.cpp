@@ -1,0 +1,24 @@
+#include "ui/app/commandcontext.h"
+
+#include "core/filelist/filelistmodel.h"
+#include "ui/app/errorreport.h"
+#include "ui/app/statuspanels.h"
+
+#include <QAction>
+
+void CommandContext::run(const std::function<void()>& command) const
+{
+    RunCommand(dialogs, command);
+}
+
+void CommandContext::bind(QAction* action, const QObject* owner, std::function<void()> command) const
+{
+    action->setEnabled(true);
+    QObject::connect(action, &QAction::triggered, owner,
+                     [&dialogs = dialogs, command = std::move(command)] { RunCommand(dialogs, command); });
+}
+
+void CommandContext::KacItemVarGuncelle() const
+{
+    status.setText(1, model.KacItemVarGuncelle());
+}

@@ -1,0 +1,33 @@
+#include "ui/app/statuspanels.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+using namespace Qt::Literals::StringLiterals;
+
+StatusPanels::StatusPanels(QStatusBar& bar) : m_panel0(new QLabel(&bar)), m_panel1(new QLabel(&bar))
+{
+    m_panel0->setObjectName(u"StatusPanel0"_s);
+    m_panel0->setFixedWidth(300);
+    m_panel1->setObjectName(u"StatusPanel1"_s);
+    m_panel1->setMinimumWidth(50);
+    for (QLabel* panel : {m_panel0, m_panel1})
+        panel->setTextFormat(Qt::PlainText);
+    bar.addWidget(m_panel0);
+    bar.addWidget(m_panel1, 1);
+}
+
+QLabel* StatusPanels::label(int panel) const
+{
+    return panel == 0 ? m_panel0 : m_panel1;
+}
+
+QString StatusPanels::text(int panel) const
+{
+    return label(panel)->text();
+}
+
+void StatusPanels::setText(int panel, const QString& text)
+{
+    label(panel)->setText(text);
+}

@@ -1,0 +1,145 @@
+#include "ui/filelist/filelistcommands.h"
+
+#include "core/app/appvalues.h"
+#include "core/app/desktopshell.h"
+#include "core/app/dialogs.h"
+#include "core/filelist/filelistmodel.h"
+#include "core/filelist/filesearcher.h"
+#include "core/filelist/namemask.h"
+#include "ui/app/folderchoice.h"
+#include "ui/app/statuspanels.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace Qt::Literals::StringLiterals;
+
+FileListCommands::FileListCommands(const CommandContext& context, const Controls& controls, FolderChoice& folder,
+                                   QObject* parent)
+    : QObject(parent), m_ctx(context), m_controls(controls), m_folder(folder), m_busy(context.busy)
+{
+    QHeaderView* header = m_ctx.view.horizontalHeader();
+    header->setSectionsClickable(true);
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int column) { m_ctx.run([this, column] { ListView1ColumnClick(column); }); });
+    connect(m_controls.BitBtn1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { BitBtn1Click(); }); });
+    connect(m_controls.Button1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { Button1Click(); }); });
+}
+
+FileListCommands::~FileListCommands()
+{
+    // Its reports are dropped: the window that would show them is going.
+    delete m_searcher;
+}
+
+void FileListCommands::BitBtn1Click()
+{
+    const std::optional<QString> chosen =
+        m_ctx.dialogs.chooseFolder({u"Select folder:"_s, u"Select"_s, m_folder.SelectedFolder().value_or(QString())});
+    if (!chosen || chosen->isEmpty())
+        return;
+    m_folder.choose(*chosen);
+}
+
+void FileListCommands::Button1Click()
+{
+    if (!m_folder.SelectedFolder()) {
+        BitBtn1Click();
+        if (m_folder.SelectedFolder())
+            Button1Click();
+        return;
+    }
+    const QString folder = *m_folder.SelectedFolder();
+    if (!QFileInfo(folder).isDir()) {
+        CustomMessageDialog(m_ctx.dialogs, u"Directory not found!\r\r"_s + folder, DialogType::Warning,
+                            {DialogButton::OK}, u"Warning"_s, {u"OK"_s});
+        return;
+    }
+    if (isScanning()) {
+        if (m_searcher)
+            m_searcher->requestStop();
+        return;
+    }
+    startScan();
+}
+
+void FileListCommands::setScanState(ScanState state)
+{
+    m_state = state;
+    const bool idle = state == ScanState::Idle;
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_controls.EditFile, m_controls.CheckBox1, m_controls.CheckBox3,
+                                         m_controls.CheckBox4, m_controls.CheckBoxFile, m_controls.BitBtn1})
+        control->setEnabled(idle);
+    m_controls.Button1->setText(idle ? u"Start"_s : u"STOP"_s);
+}
+
+void FileListCommands::startScan()
+{
+    m_busy.set(true);
+    setScanState(ScanState::Scanning);
+    m_sort.scanStarted();
+    QLineEdit* filter = m_controls.EditFile;
+    filter->setText(FilterTextForScanStart(filter->text(), m_controls.CheckBoxFile->isChecked()));
+    m_ctx.status.setText(0, u"Searching..."_s);
+    m_ctx.status.setText(1, QString());
+    ScanStopwatch.start();
+    // No pending events are handled here: a close waiting among them would run before the walk exists and leave
+    // it running after the window has gone. The cleared list repaints by itself.
+    m_ctx.model.clear();
+
+    ScanSettings settings;
+    settings.folder = *m_folder.SelectedFolder();
+    settings.filterText = filter->text();
+    settings.caseSensitive = m_controls.CheckBoxFile->isChecked();
+    settings.calculateSize = m_controls.CheckBox1->isChecked();
+    settings.includeSubfolders = m_controls.CheckBox3->isChecked();
+    settings.locale = m_ctx.values.locale;
+
+    auto* searcher = new TFileSearcher(m_ctx.records, settings, ScanStopwatch, this);
+    m_searcher = searcher;
+    connect(searcher, &TFileSearcher::interruptionReported, this, [this](const QString& text) {
+        m_ctx.status.setText(0, text);
+        m_ctx.KacItemVarGuncelle();
+    });
+    connect(searcher, &TFileSearcher::scanFinished, this, [this](bool stopRequested, const QString& text) {
+        m_ctx.run([&] { IslemBitti(stopRequested, text); });
+        m_ctx.shell.beep();
+    });
+    connect(searcher, &TFileSearcher::scanFailed, this,
+            [this](const QString& text) { m_ctx.run([&] { MyThreadTerminate(text); }); });
+    connect(searcher, &QThread::finished, searcher, &QObject::deleteLater);
+    searcher->start();
+}
+
+void FileListCommands::IslemBitti(bool stopRequested, const QString& finishedText)
+{
+    setScanState(ScanState::Idle);
+    if (!stopRequested) {
+        m_ctx.status.setText(0, finishedText);
+        m_ctx.KacItemVarGuncelle();
+    }
+    m_busy.set(false);
+}
+
+void FileListCommands::MyThreadTerminate(const QString& errorText)
+{
+    // The walk ended with an error before its end step: give the user the window back as the end step would, so
+    // that the next scan can start, and say what went wrong.
+    setScanState(ScanState::Idle);
+    m_busy.set(false);
+    m_ctx.status.setText(0, QString());
+    m_ctx.KacItemVarGuncelle();
+    m_ctx.dialogs.showMessage(BuildMessageBox(errorText, DialogType::Error, {DialogButton::OK}, u"ERROR"_s));
+}
+
+void FileListCommands::ListView1ColumnClick(int column)
+{
+    m_sort.ListView1ColumnClick(column);
+    m_ctx.model.sort(m_sort.SortedColumn, m_sort.Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    m_ctx.view.viewport()->update();
+}

@@ -1,0 +1,283 @@
+#include "ui/metadata/metadatacommands.h"
+
+#include "core/app/appvalues.h"
+#include "core/app/desktopshell.h"
+#include "core/app/dialogs.h"
+#include "core/filelist/filerecords.h"
+#include "core/metadata/exiftoolsession.h"
+#include "core/metadata/metadataexport.h"
+#include "core/metadata/metadatareport.h"
+#include "core/platform/privatetemp.h"
+#include "ui/app/errorreport.h"
+#include "ui/app/mainmenus.h"
+#include "ui/app/splitpane.h"
+#include "ui/app/statuspanels.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTableView>
+#include <QTextDocument>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The private temporary folder; empty when none could be made, which the deployment then reports.
+QString privateTempFolder()
+{
+    try {
+        return GetTempDirectory();
+    } catch (...) {
+        return {};
+    }
+}
+
+void warn(Dialogs& dialogs, const QString& text)
+{
+    CustomMessageDialog(dialogs, text, DialogType::Warning, {DialogButton::OK}, u"Warning"_s, {u"OK"_s});
+}
+
+} // namespace
+
+MetadataCommands::MetadataCommands(const CommandContext& context, const MainMenus& menus, const Controls& controls,
+                                   QObject* parent)
+    : QObject(parent), m_ctx(context), m_controls(controls), m_exifTool(new ExifToolSession(privateTempFolder(), this)),
+      m_deploymentBusy(context.busy), m_reportBusy(context.busy), m_saveAsBusy(context.busy)
+{
+    TimerZIP.setObjectName(u"TimerZIP"_s);
+    TimerZIP.setInterval(100);
+    connect(&TimerZIP, &QTimer::timeout, this, [this] { m_ctx.run([this] { TimerZIPTimer(); }); });
+    TimerZIP.start();
+
+    connect(m_exifTool, &ExifToolSession::reportReady, this,
+            [this](int, const MetadataReport& report) { m_ctx.run([&] { showReport(report); }); });
+    connect(m_ctx.view.selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_ctx.run([this] { ListView1SelectItem(); }); });
+
+    m_ctx.bind(menus.SaveMetadataasTXT1, this, [this] { SaveMetadataasTXT1Click(); });
+    m_ctx.bind(menus.SaveMetadataasCSV1, this, [this] { SaveMetadataasCSV1Click(); });
+    m_ctx.bind(menus.SaveAs1, this, [this] { SaveAs1Click(); });
+
+    // The pane's context menu.
+    QPlainTextEdit* pane = m_controls.RichEdit1;
+    m_ctx.bind(menus.Cut1, this, [pane] { pane->cut(); });
+    m_ctx.bind(menus.Copy1, this, [pane] { pane->copy(); });
+    m_ctx.bind(menus.Paste1, this, [pane] { pane->paste(); });
+    m_ctx.bind(menus.Delete1, this, [pane] { pane->textCursor().removeSelectedText(); });
+    m_ctx.bind(menus.SelectAll3, this, [pane] { pane->selectAll(); });
+}
+
+MetadataCommands::~MetadataCommands()
+{
+    m_saveAs.request_stop();
+    m_deploymentThread.request_stop();
+    if (m_saveAs.joinable())
+        m_saveAs.join();
+    if (m_deploymentThread.joinable())
+        m_deploymentThread.join();
+    // What the deployment made, also when the event loop has not brought the news yet.
+    if (std::optional<QString> chosen = m_chosenExifToolFolder.take())
+        ExifToolFolder = *chosen;
+    if (std::optional<DeploymentOutcome> outcome = m_deploymentOutcome.take(); outcome && !outcome->error)
+        ExifToolFolder = outcome->deployment.exifToolFolder;
+    // ExifTool runs in the folder: it ends first.
+    delete m_exifTool;
+    if (!ExifToolFolder.isEmpty())
+        m_ctx.run([this] { RemoveExifToolFolder(ExifToolFolder); });
+}
+
+void MetadataCommands::TimerZIPTimer()
+{
+    TimerZIP.stop();
+    m_ctx.status.setText(0, StatusInitializing.toString());
+
+    DeploymentFolders folders;
+    folders.programFolder = m_ctx.values.programFolder;
+    folders.dataFolder = m_ctx.values.dataFolder;
+    DeploymentCallbacks callbacks;
+    // Both run on the deploying thread; the window learns of them through its event loop.
+    callbacks.busyChanged = [this](bool busy) {
+        QMetaObject::invokeMethod(
+            this, [this, busy] { m_deploymentBusy.set(busy); }, Qt::QueuedConnection);
+    };
+    callbacks.folderChosen = [this](const QString& folder) {
+        m_chosenExifToolFolder.put(folder);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (std::optional<QString> chosen = m_chosenExifToolFolder.take())
+                    ExifToolFolder = *chosen;
+            },
+            Qt::QueuedConnection);
+    };
+    m_deploymentThread = std::jthread([this, folders, callbacks](std::stop_token stop) mutable {
+        DeploymentOutcome outcome;
+        try {
+            folders.tempFolder = GetTempDirectory();
+            outcome.deployment = DeployExifTool(folders, callbacks, stop);
+        } catch (...) {
+            outcome.error = std::current_exception();
+        }
+        m_deploymentOutcome.put(std::move(outcome));
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (std::optional<DeploymentOutcome> ended = m_deploymentOutcome.take())
+                    exifToolDeploymentEnded(*ended);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MetadataCommands::exifToolDeploymentEnded(const DeploymentOutcome& outcome)
+{
+    m_deployed = true;
+    m_deploymentBusy.set(false);
+    if (outcome.error) {
+        // The status keeps "Initializing..."; the error says what went wrong, and every report fails.
+        m_exifTool->start({}, {});
+        ShowErrorReport(m_ctx.dialogs, outcome.error);
+        return;
+    }
+    const ExifToolDeployment& deployment = outcome.deployment;
+    ExifToolFolder = deployment.exifToolFolder;
+    m_ctx.status.setText(0, deployment.statusText().toString());
+    if (deployment.ready())
+        m_exifToolProgram = deployment.program;
+    m_exifTool->start(m_exifToolProgram, ExifToolFolder);
+}
+
+int MetadataCommands::firstSelectedRow() const
+{
+    int first = -1;
+    for (const QItemSelectionRange& range : m_ctx.view.selectionModel()->selection()) {
+        if (first < 0 || range.top() < first)
+            first = range.top();
+    }
+    return first;
+}
+
+void MetadataCommands::ListView1SelectItem()
+{
+    const int row = firstSelectedRow();
+    if (row < 0)
+        return;
+    if (m_controls.Panel1->isHidden()) {
+        m_controls.Panel1->show();
+        SetPaneWidth(*m_controls.Splitter1, *m_controls.Panel1, m_controls.client->width() / 2);
+    }
+    const QString path = m_ctx.records.at(std::size_t(row)).FFullName();
+    m_reportBusy.set(true);
+    m_ctx.status.setText(0, u"Processing..."_s);
+    m_ctx.status.setText(1, path);
+    m_exifTool->requestReport(path);
+}
+
+void MetadataCommands::showReport(const MetadataReport& report)
+{
+    m_reportBusy.set(false);
+    m_controls.RichEdit1->setPlainText(report.produced ? report.paneText : QString());
+    m_ctx.status.setText(0, report.produced ? QString() : u"Failed"_s);
+}
+
+void MetadataCommands::SaveMetadataasTXT1Click()
+{
+    saveMetadata(false);
+}
+
+void MetadataCommands::SaveMetadataasCSV1Click()
+{
+    saveMetadata(true);
+}
+
+void MetadataCommands::saveMetadata(bool asCsv)
+{
+    if (firstSelectedRow() < 0) {
+        warn(m_ctx.dialogs, u"No file selected!"_s);
+        return;
+    }
+    const QString text = PaneText();
+    if (text.isEmpty()) {
+        warn(m_ctx.dialogs, u"No metadata found!"_s);
+        return;
+    }
+    SaveFileRequest request;
+    request.defaultExtension = asCsv ? u"csv"_s : u"txt"_s;
+    request.filter =
+        asCsv ? u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s : u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
+    request.proposedName = m_saveDialogName;
+    const std::optional<SaveFileChoice> chosen = m_ctx.dialogs.chooseSaveFile(request);
+    if (!chosen)
+        return;
+    m_saveDialogName = chosen->path;
+    WriteMetadataLines(chosen->path,
+                       asCsv ? MetadataCsvRows(text, m_ctx.values.listSeparator) : MetadataTxtLines(text));
+}
+
+QString MetadataCommands::PaneText() const
+{
+    // toPlainText() would turn a no-break space into a blank and a line separator into a line break.
+    QString text = m_controls.RichEdit1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+void MetadataCommands::SaveAs1Click()
+{
+    const int row = firstSelectedRow();
+    if (row < 0 || m_saveAs.joinable()) {
+        // Nothing to copy, or a copy runs already (one at a time; the running one reports when it is done).
+        m_ctx.shell.beep();
+        return;
+    }
+    const QString source = m_ctx.records.at(std::size_t(row)).FFullName();
+    m_saveDialogName = source;
+    SaveFileRequest request;
+    request.filter = u"Any File (*.*)|*.*"_s;
+    request.proposedName = source;
+    const std::optional<SaveFileChoice> chosen = m_ctx.dialogs.chooseSaveFile(request);
+    if (!chosen)
+        return;
+    m_saveDialogName = chosen->path;
+
+    CopyWithoutMetadataRequest copy;
+    copy.source = source;
+    copy.target = chosen->path;
+    copy.replaceConfirmed = chosen->replaceConfirmed;
+    copy.exifToolProgram = m_exifToolProgram;
+    copy.workingFolder = ExifToolFolder;
+    copy.tempFolder = GetTempDirectory();
+
+    m_saveAsBusy.set(true);
+    m_ctx.status.setText(0, u"Processing..."_s);
+    m_ctx.status.setText(1, copy.target);
+    m_saveAs = std::jthread([this, copy](std::stop_token stop) {
+        m_saveAsOutcome.put({CopyWithoutMetadata(copy, stop), copy.target});
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_saveAs.join();
+                if (std::optional<SaveAsOutcome> outcome = m_saveAsOutcome.take())
+                    m_ctx.run([&] { saveAsEnded(*outcome); });
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MetadataCommands::saveAsEnded(const SaveAsOutcome& outcome)
+{
+    m_saveAsBusy.set(false);
+    m_ctx.status.setText(0, QString());
+    const CopyWithoutMetadataResult& result = outcome.result;
+    if (result.errorReported) {
+        CustomMessageDialog(m_ctx.dialogs, result.output, DialogType::Error, {DialogButton::OK}, u"ERROR"_s, {u"OK"_s});
+    } else if (!result.moved) {
+        // Never let a copy that was not saved look like a success.
+        CustomMessageDialog(
+            m_ctx.dialogs,
+            u"The copy without metadata could not be saved as \"%1\".\r\r%2"_s.arg(outcome.target, result.moveError),
+            DialogType::Error, {DialogButton::OK}, u"Error"_s, {u"OK"_s});
+    }
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "core/app/handoff.h"
+#include "core/metadata/copywithoutmetadata.h"
+#include "core/metadata/deployment.h"
+#include "ui/app/busycursor.h"
+#include "ui/app/commandcontext.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <exception>
+#include <thread>
+
+class ExifToolSession;
+class QPlainTextEdit;
+class QSplitter;
+class QWidget;
+struct MainMenus;
+struct MetadataReport;
+
+// Metadata through ExifTool: its deployment shortly after start, the metadata pane of the selected file, saving the
+// report as TXT or CSV, and "Save As..." (a copy without metadata). ExifTool never runs on the user-interface thread,
+// so the window stays usable while it works.
+class MetadataCommands final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MetadataCommands)
+
+public:
+    // The pane and where it sits.
+    struct Controls
+    {
+        QWidget* client;      // the window's client area, whose half the pane takes when it is first shown
+        QSplitter* Splitter1; // the list left, the pane right
+        QWidget* Panel1;      // the pane
+        QPlainTextEdit* RichEdit1;
+    };
+
+    MetadataCommands(const CommandContext& context, const MainMenus& menus, const Controls& controls,
+                     QObject* parent = nullptr);
+    // Ends the work under way (a deployment, a report, a copy) without waiting for it to finish, then deletes
+    // ExifToolFolder.
+    ~MetadataCommands() override;
+
+    // The folder ExifTool runs from; empty until its deployment has made it.
+    const QString& exifToolFolder() const { return ExifToolFolder; }
+    // Whether the deployment has ended (successfully or not).
+    bool isExifToolDeployed() const { return m_deployed; }
+
+    void TimerZIPTimer();
+    void ListView1SelectItem();
+    void SaveMetadataasTXT1Click();
+    void SaveMetadataasCSV1Click();
+    void SaveAs1Click();
+
+private:
+    struct DeploymentOutcome
+    {
+        ExifToolDeployment deployment;
+        std::exception_ptr error;
+    };
+    struct SaveAsOutcome
+    {
+        CopyWithoutMetadataResult result;
+        QString target;
+    };
+
+    void exifToolDeploymentEnded(const DeploymentOutcome& outcome);
+    void showReport(const MetadataReport& report);
+    void saveMetadata(bool asCsv);
+    // The text of the metadata pane exactly as it stands, lines separated by "\n".
+    QString PaneText() const;
+    void saveAsEnded(const SaveAsOutcome& outcome);
+    // The first selected row of the list, -1 when none is.
+    int firstSelectedRow() const;
+
+    const CommandContext& m_ctx;
+    const Controls m_controls;
+    QTimer TimerZIP;
+    QString ExifToolFolder;
+    bool m_deployed = false;
+    ExifToolSession* m_exifTool; // holds the newest requested file until ExifTool is ready
+    QString m_exifToolProgram;   // the ExifTool the deployment found working; empty when none
+    QString m_saveDialogName;    // the name the save dialog proposes next
+    BusyCursor::Job m_deploymentBusy;
+    BusyCursor::Job m_reportBusy;
+    BusyCursor::Job m_saveAsBusy;
+
+    // Declared before the threads that fill them, so they outlive them.
+    HandOff<DeploymentOutcome> m_deploymentOutcome;
+    HandOff<QString> m_chosenExifToolFolder;
+    HandOff<SaveAsOutcome> m_saveAsOutcome;
+    std::jthread m_deploymentThread;
+    std::jthread m_saveAs; // the running "Save As...", if any
+};
