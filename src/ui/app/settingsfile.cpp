@@ -3,6 +3,8 @@
 #include "core/app/settingsstore.h"
 #include "ui/app/errorreport.h"
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -51,6 +53,7 @@ void SettingsFile::write(const QString& key, const QString& value)
     m_store->WriteString(kSection, key, value);
     // The whole store goes to the file, with whatever waited for a pause.
     m_pause.stop();
+    m_waiting = false;
     m_store->UpdateFile();
 }
 
@@ -59,20 +62,21 @@ void SettingsFile::writeWhenTypingPauses(const QString& key, const QString& valu
     if (!m_store || m_closed)
         return;
     m_store->WriteString(kSection, key, value);
+    m_waiting = true;
     m_pause.start();
 }
 
 void SettingsFile::flush()
 {
-    if (!m_pause.isActive())
-        return;
     m_pause.stop();
-    if (m_store && !m_closed)
-        m_store->UpdateFile();
+    if (!std::exchange(m_waiting, false) || !m_store || m_closed)
+        return;
+    m_store->UpdateFile();
 }
 
 void SettingsFile::close()
 {
     m_pause.stop();
+    m_waiting = false;
     m_closed = true;
 }

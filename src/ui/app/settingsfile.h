@@ -43,5 +43,6 @@ private:
     Dialogs& m_dialogs;
     std::unique_ptr<SettingsStore> m_store;
     QTimer m_pause;
+    bool m_waiting = false; // a change waits for the typing to pause
     bool m_closed = false;
 };

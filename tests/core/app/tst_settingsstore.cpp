@@ -1,10 +1,14 @@
 #include "core/base/errors.h"
 #include "core/app/settingsstore.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -105,7 +109,14 @@ private Q_SLOTS:
         store.WriteString(u"settings"_s, u"ALPHA"_s, u"3"_s);
         store.WriteString(u"Settings"_s, u"New"_s, u"\u00FC"_s);
         store.WriteString(u"Third"_s, u"K"_s, QString());
+        // A second name of the old file keeps the old bytes: the file is replaced by a new one, never rewritten in
+        // place, so that a crash while writing cannot leave half a file.
+        const QString oldFile = dir.filePath(u"old.ini"_s);
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(oldFile).constData()), 0);
+        const QByteArray oldBytes = readFile(path);
         store.UpdateFile();
+        QCOMPARE(readFile(oldFile), oldBytes);
+        QVERIFY(QFile::remove(oldFile));
         // Keys keep the order and spelling they were read with; new keys and sections come last.
         QCOMPARE(readFile(path), QByteArray("\xEF\xBB\xBF[Settings]\r\nZeta=1\r\nalpha=3\r\nNew=\xC3\xBC\r\n\r\n"
                                             "[Other]\r\nX=y\r\n\r\n[Third]\r\nK=\r\n\r\n"));
@@ -149,6 +160,27 @@ private Q_SLOTS:
         store.WriteString(u"Settings"_s, u"FileMask"_s, u"*.x"_s);
         QVERIFY_THROWS_EXCEPTION(TagscopeError, store.UpdateFile());
         QCOMPARE(store.ReadString(u"Settings"_s, u"FileMask"_s, QString()), u"*.x"_s);
+    }
+
+    // A folder the user may not write: the write fails, and the file there keeps its bytes.
+    void readOnlyFolderKeepsTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, "[Settings]\r\nFileMask=*\r\n");
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                      QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
+        const auto restore = qScopeGuard(
+            [&] { QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup));
+        UnprivilegedScope unprivileged;
+        if (!unprivileged.ok())
+            QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+        SettingsStore store(path);
+        if (store.ReadString(u"Settings"_s, u"FileMask"_s, QString()) != u"*"_s)
+            QSKIP("the unprivileged user cannot reach the temporary folder");
+        store.WriteString(u"Settings"_s, u"FileMask"_s, u"*.x"_s);
+        QVERIFY_THROWS_EXCEPTION(TagscopeError, store.UpdateFile());
+        QCOMPARE(readFile(path), QByteArray("[Settings]\r\nFileMask=*\r\n"));
     }
 };
 

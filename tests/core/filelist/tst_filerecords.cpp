@@ -1,6 +1,7 @@
 #include "core/filelist/filerecords.h"
 #include "core/filelist/filesort.h"
 
+#include <QHash>
 #include <QTest>
 
 #include <algorithm>
@@ -69,6 +70,8 @@ private slots:
     void fullNameComparison();
     void sortByColumn_data();
     void sortByColumn();
+    void filenameSortOrder_data();
+    void filenameSortOrder();
     void sortMatchesComparison_data();
     void sortMatchesComparison();
     void removal_data();
@@ -214,6 +217,43 @@ void TestFileRecords::sortByColumn()
     records.append(batch);
     records.sort(column, descending);
     QCOMPARE(fullNames(records), order);
+}
+
+void TestFileRecords::filenameSortOrder_data()
+{
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QStringList>("ascending");
+
+    // A name comes before every longer name it begins, in one folder (which share the folder's text) and across
+    // folders; upper case comes before lower case.
+    QTest::newRow("names beginning one another") << strings({"/d/abc.txt", "/d/ab", "/d/abc", "/d/a", "/d/B"})
+                                                 << strings({"/d/B", "/d/a", "/d/ab", "/d/abc", "/d/abc.txt"});
+    QTest::newRow("a name and a folder of that name")
+        << strings({"/d/ab/x", "/d/abc", "/d/ab", "/d/ab.x"}) << strings({"/d/ab", "/d/ab.x", "/d/ab/x", "/d/abc"});
+    QTest::newRow("folders beginning one another")
+        << strings({"/d/photos2/a", "/d/photos/b", "/d/photos/a", "/d/photo"})
+        << strings({"/d/photo", "/d/photos/a", "/d/photos/b", "/d/photos2/a"});
+}
+
+void TestFileRecords::filenameSortOrder()
+{
+    QFETCH(QStringList, paths);
+    QFETCH(QStringList, ascending);
+    FileRecords records;
+    std::vector<TMyRecord> batch;
+    QHash<QString, QString> folderTexts; // the records of a folder share its text, as in a scan
+    for (const QString& path : paths) {
+        TMyRecord r = record(path);
+        r.FFolder = folderTexts.value(r.FFolder, r.FFolder);
+        folderTexts.insert(r.FFolder, r.FFolder);
+        batch.push_back(std::move(r));
+    }
+    records.append(batch);
+    records.sort(FilenameColumn, false);
+    QCOMPARE(fullNames(records), ascending);
+    records.sort(FilenameColumn, true);
+    std::reverse(ascending.begin(), ascending.end());
+    QCOMPARE(fullNames(records), ascending);
 }
 
 void TestFileRecords::sortMatchesComparison_data()

@@ -1,5 +1,6 @@
 #include "core/filelist/filerecords.h"
 #include "core/filelist/filesearcher.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,29 +100,6 @@ struct ScanRun
     QSignalSpy finished;
     QSignalSpy failed;
     QSignalSpy interrupted;
-};
-
-// Runs the rest of a test with the effective user "nobody", for whom mode 000 really shuts a folder; root reads
-// every folder whatever its mode.
-class UnprivilegedScope final
-{
-public:
-    UnprivilegedScope()
-    {
-        if (::geteuid() != 0)
-            return;
-        const passwd* nobody = ::getpwnam("nobody");
-        m_active = nobody && ::seteuid(nobody->pw_uid) == 0;
-    }
-    ~UnprivilegedScope()
-    {
-        if (m_active && ::seteuid(0) != 0)
-            qFatal("cannot return to root");
-    }
-    bool ok() const { return ::geteuid() != 0; }
-
-private:
-    bool m_active = false;
 };
 
 } // namespace
@@ -367,6 +345,16 @@ void TestFileSearcher::linksFollowedCyclesEnded()
     // The link to a folder is walked like the folder; the links back to a folder on the current path are not.
     QCOMPARE(listed, (QStringList{root + QStringLiteral("/alias/f.txt"), root + QStringLiteral("/dangling"),
                                   root + QStringLiteral("/filelink.txt"), root + QStringLiteral("/sub/f.txt")}));
+    // Without subfolders a link to a folder is a folder all the same: it is skipped, not listed as a file.
+    FileRecords topOnly;
+    ScanSettings withoutSubfolders = settingsFor(root);
+    withoutSubfolders.includeSubfolders = false;
+    ScanRun topScan(topOnly, withoutSubfolders);
+    QVERIFY(topScan.run());
+    listed = fullNames(topOnly);
+    listed.sort();
+    QCOMPARE(listed, (QStringList{root + QStringLiteral("/dangling"), root + QStringLiteral("/filelink.txt")}));
+
     FileDateTexts dates(kUs);
     for (std::size_t i = 0; i < records.size(); ++i) {
         const TMyRecord r = records.at(i);

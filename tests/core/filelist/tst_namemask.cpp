@@ -54,8 +54,14 @@ void TestNameMask::masks_data()
                                          << "img_1.png" << false;
     QTest::newRow("range") << "[a-c]*"
                            << "Beta.txt" << true;
+    QTest::newRow("range includes its last letter") << "[a-c]*"
+                                                    << "Charlie.txt" << true;
+    QTest::newRow("range includes its first letter") << "[a-c]*"
+                                                     << "alpha.txt" << true;
     QTest::newRow("outside range") << "[a-c]*"
                                    << "delta.txt" << false;
+    QTest::newRow("negated range excludes its last letter") << "[!a-c]*"
+                                                            << "cat.txt" << false;
     QTest::newRow("negated range") << "[!a-c]*"
                                    << "delta.txt" << true;
     QTest::newRow("negated range, inside") << "[!a-c]*"

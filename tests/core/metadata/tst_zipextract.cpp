@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Runs the extraction and returns the error's text; empty when it succeeded.
@@ -68,6 +70,9 @@ void TestZipExtract::extractsMembers()
                                            {"empty/", {}, ZipFixtureMember::Folder},
                                            {"tool.pl", "#!/usr/bin/perl\n", ZipFixtureMember::File, true, 0755},
                                            {"./dot/./x.txt", "x"},
+                                           {"setuid", "s", ZipFixtureMember::File, true, 04755},
+                                           {"setgid", "g", ZipFixtureMember::File, true, 02755},
+                                           {"sticky", "t", ZipFixtureMember::File, true, 01777},
                                        }));
     QVERIFY(WriteWholeFile(m_target + QStringLiteral("/stored.txt"), "an older, longer file of the same name"));
 
@@ -80,10 +85,18 @@ void TestZipExtract::extractsMembers()
     QVERIFY(QFileInfo(m_target + QStringLiteral("/tool.pl")).isExecutable());
     QVERIFY(!QFileInfo(m_target + QStringLiteral("/stored.txt")).isExecutable());
     QCOMPARE(ReadWholeFile(m_target + QStringLiteral("/dot/x.txt")), QByteArray("x"));
+    // A member never gets the setuid, setgid or sticky bit its archive asks for, only its permissions.
+    for (const char* name : {"setuid", "setgid", "sticky"}) {
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(m_target + u'/' + QLatin1StringView(name)).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07000, mode_t(0));
+        QVERIFY(st.st_mode & S_IXUSR);
+    }
     // No temporary file is left beside the members.
     QCOMPARE(FolderEntries(m_target),
              QStringList({QStringLiteral("a"), QStringLiteral("deflated.txt"), QStringLiteral("dot"),
-                          QStringLiteral("empty"), QStringLiteral("stored.txt"), QStringLiteral("tool.pl")}));
+                          QStringLiteral("empty"), QStringLiteral("setgid"), QStringLiteral("setuid"),
+                          QStringLiteral("sticky"), QStringLiteral("stored.txt"), QStringLiteral("tool.pl")}));
 }
 
 void TestZipExtract::refusesHostileArchive_data()

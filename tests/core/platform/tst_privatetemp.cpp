@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -199,7 +201,9 @@ void TestPrivateTemp::foldersOfEndedCopiesAreRemoved()
 
 void TestPrivateTemp::defaultBase_data()
 {
-    QTest::addColumn<QString>("runtime"); // the value of XDG_RUNTIME_DIR; %B stands for a usable folder
+    // The value of XDG_RUNTIME_DIR; %B stands for a usable folder, %O for a folder that another user owns and this one
+    // may write.
+    QTest::addColumn<QString>("runtime");
     QTest::addColumn<bool>("used");
 
     QTest::newRow("usable") << QStringLiteral("%B") << true;
@@ -207,6 +211,7 @@ void TestPrivateTemp::defaultBase_data()
     QTest::newRow("missing") << QStringLiteral("%B/missing") << false;
     QTest::newRow("relative") << QStringLiteral("relative/path") << false;
     QTest::newRow("a file") << QStringLiteral("%B/file") << false;
+    QTest::newRow("another user's folder") << QStringLiteral("%O") << false;
 }
 
 void TestPrivateTemp::defaultBase()
@@ -215,6 +220,31 @@ void TestPrivateTemp::defaultBase()
     QFETCH(bool, used);
     QVERIFY(writeFile(m_base->filePath(QStringLiteral("file")), "x"));
     runtime.replace(QStringLiteral("%B"), m_base->path());
+    if (runtime == u"%O") {
+        // Root gives a folder away; anyone else finds the shared /tmp of root, which every user may write.
+        if (::geteuid() == 0) {
+            const passwd* nobody = ::getpwnam("nobody");
+            runtime = m_base->filePath(QStringLiteral("others"));
+            QVERIFY(nobody && QDir().mkdir(runtime));
+            QVERIFY(::chown(QFile::encodeName(runtime).constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+            QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0777) == 0);
+        } else {
+            struct stat st;
+            runtime = QStringLiteral("/tmp");
+            if (::stat("/tmp", &st) != 0 || st.st_uid == ::geteuid() || ::access("/tmp", W_OK | X_OK) != 0)
+                QSKIP("no folder of another user that this one may write");
+        }
+    }
+    // The fallback must differ from every folder tried.
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    const bool tempWasSet = qEnvironmentVariableIsSet("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(m_base->filePath(QStringLiteral("fallback"))));
+    const auto restoreTemp = qScopeGuard([&] {
+        if (tempWasSet)
+            qputenv("TMPDIR", savedTemp);
+        else
+            qunsetenv("TMPDIR");
+    });
 
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     const bool wasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");

@@ -216,6 +216,33 @@ private Q_SLOTS:
         QVERIFY(readFile(f.settingsPath()).contains("FileMask=" + offAgain.toUtf8() + "\r\n"));
     }
 
+    // Typing does not rewrite the file for every keystroke: the filter is written when the typing pauses, when the
+    // box is left, and at the latest when the window closes.
+    void typedFilterIsWrittenWhenTheTypingPauses()
+    {
+        Fixture f;
+        TAppForm& form = f.start();
+        form.show();
+        auto* edit = f.child<QLineEdit>("EditFile");
+        edit->setFocus();
+        edit->end(false);
+        const QByteArray before = readFile(f.settingsPath());
+
+        QTest::keyClicks(edit, u"ab"_s);
+        QCOMPARE(edit->text(), u"*ab"_s);
+        QCOMPARE(readFile(f.settingsPath()), before);
+        QTRY_VERIFY(readFile(f.settingsPath()).contains("FileMask=*ab\r\n"));
+
+        QTest::keyClicks(edit, u"c"_s);
+        QVERIFY(readFile(f.settingsPath()).contains("FileMask=*ab\r\n"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(readFile(f.settingsPath()).contains("FileMask=*abc\r\n"));
+
+        QTest::keyClicks(edit, u"d"_s);
+        form.close();
+        QVERIFY(readFile(f.settingsPath()).contains("FileMask=*abcd\r\n"));
+    }
+
     void switchesAreRemembered()
     {
         Fixture f;

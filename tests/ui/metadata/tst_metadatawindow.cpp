@@ -234,6 +234,22 @@ private Q_SLOTS:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
     }
 
+    void paneContextMenu()
+    {
+        MetadataFixture f;
+        QVERIFY(f.listFiles());
+        f.pane()->setPlainText(u"File Name : a.jpg"_s);
+        f.action("SelectAll3")->trigger();
+        f.action("Copy1")->trigger();
+        f.action("Delete1")->trigger();
+        QCOMPARE(f.pane()->toPlainText(), QString());
+        f.action("Paste1")->trigger();
+        QCOMPARE(f.pane()->toPlainText(), u"File Name : a.jpg"_s);
+        f.action("SelectAll3")->trigger();
+        f.action("Cut1")->trigger();
+        QCOMPARE(f.pane()->toPlainText(), QString());
+    }
+
     void saveAsWithoutMetadata()
     {
         MetadataFixture f;
