@@ -3,9 +3,11 @@
 #include "core/app/dialogs.h"
 #include "core/base/errors.h"
 #include "core/base/paths.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,6 +58,28 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(expected).isDir());
         if (leftoverProbe)
             QVERIFY(QFile::exists(program.filePath(u"chk.tmp"_s)));
+    }
+
+    // A program folder that its user may not write, as an installed program has. Root may write any folder, so then
+    // the test runs as an unprivileged user.
+    void readOnlyProgramFolder()
+    {
+        QTemporaryDir program;
+        QTemporaryDir configRoot;
+        const auto all = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | QFile::ExeOwner | QFile::ExeGroup |
+                         QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(program.path(), all));
+        QVERIFY(
+            QFile::setPermissions(configRoot.path(), all | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+        const auto restore = qScopeGuard(
+            [&] { QFile::setPermissions(program.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+        UnprivilegedScope unprivileged;
+        if (!unprivileged.ok())
+            QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+        const QString expected = configRoot.path() + u"/BRINDLE/Tagscope/"_s;
+        QCOMPARE(ChooseDataFolder(program.path(), configRoot.path(), u"BRINDLE"_s, u"Tagscope"_s), expected);
+        QVERIFY(QFileInfo(expected).isDir());
+        QVERIFY(QDir(program.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
     void listSeparatorFollowsTheDecimalSeparator_data()
