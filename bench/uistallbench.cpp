@@ -6,9 +6,9 @@
 
 #include "ui/app/appform.h"
 #include "ui/app/folderchoice.h"
-#include "ui/metadata/metadatacommands.h"
 #include "ui/app/qtdesktopshell.h"
 #include "ui/app/qtdialogs.h"
+#include "ui/metadata/metadatacommands.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

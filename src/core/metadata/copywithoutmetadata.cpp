@@ -1,7 +1,7 @@
 #include "core/metadata/copywithoutmetadata.h"
 
-#include "core/metadata/argumentfile.h"
 #include "core/base/paths.h"
+#include "core/metadata/argumentfile.h"
 #include "core/metadata/consolerunner.h"
 #include "core/platform/movefile.h"
 

@@ -1,5 +1,5 @@
-#include "core/base/errors.h"
 #include "core/app/settingsstore.h"
+#include "core/base/errors.h"
 #include "support/unprivileged.h"
 
 #include <QDir>

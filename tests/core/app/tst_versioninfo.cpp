@@ -1,6 +1,6 @@
-#include "core/base/errors.h"
 #include "core/app/versionblock.h"
 #include "core/app/versioninfo.h"
+#include "core/base/errors.h"
 #include "core/platform/versionresource.h"
 #include "support/elffixture.h"
 

@@ -1,6 +1,6 @@
-#include "support/testfiles.h"
 #include "core/base/errors.h"
 #include "core/platform/removetree.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>

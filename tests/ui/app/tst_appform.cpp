@@ -1,8 +1,8 @@
 #include "support/ui/appformfixture.h"
-#include "ui/app/folderchoice.h"
-#include "ui/metadata/metadatacommands.h"
 #include "ui/app/balloonhint.h"
+#include "ui/app/folderchoice.h"
 #include "ui/app/qtdialogs.h"
+#include "ui/metadata/metadatacommands.h"
 
 #include <QAction>
 #include <QApplication>
