@@ -92,7 +92,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TAGSCOPE_COMPANY_NAME}")
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 # The shared libraries the program links come from dpkg-shlibdeps; the list below adds what is only loaded at run
 # time or started as a program: the X11 and Wayland platform plugins, the SVG icon engine (libqt6svg6), xdg-open
-# for opening files and pages, and Perl's ExifTool modules.
+# for opening files and pages, Perl's ExifTool modules, and qpdf, which rewrites the copy of a PDF without its
+# earlier revisions.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, libqt6svg6, xdg-utils, libimage-exiftool-perl")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, libqt6svg6, xdg-utils, libimage-exiftool-perl, qpdf")
 include(CPack)

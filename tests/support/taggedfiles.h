@@ -20,5 +20,8 @@ QStringList CameraTags(const QString& model = QStringLiteral("Canon EOS DIGITAL 
 QString MakeTaggedJpeg(const QString& path, const QStringList& tags = CameraTags());
 // The same for a PNG.
 QString MakeTaggedPng(const QString& path, const QStringList& tags = {QStringLiteral("-PNG:Comment=made for a test")});
+// A one-page PDF whose own Info dictionary holds title and author and whose XMP names creator, as a program that
+// makes PDFs writes them (not as an update of ExifTool's, which ExifTool would simply take back).
+QString MakePdfWithMetadata(const QString& path, const QString& title, const QString& author, const QString& creator);
 // Lets ExifTool write tags into an existing file.
 QString WriteTags(const QString& path, const QStringList& tags);

@@ -120,3 +120,11 @@ QString MoveFileTo(const QString& from, const QString& to, bool replace, std::st
         return {};
     return qt_error_string(errno);
 }
+
+bool IsSameFile(const QString& a, const QString& b)
+{
+    struct stat sa;
+    struct stat sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}

@@ -9,3 +9,6 @@
 // A copy between file systems ends early when stop is requested, and nothing is moved. Returns an empty text on
 // success, otherwise the system's reason.
 QString MoveFileTo(const QString& from, const QString& to, bool replace, std::stop_token stop = {});
+
+// Whether a and b name the same existing file, also through a link or as two hard links of it.
+bool IsSameFile(const QString& a, const QString& b);

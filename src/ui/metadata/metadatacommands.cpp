@@ -5,6 +5,7 @@
 #include "core/app/dialogs.h"
 #include "core/filelist/filerecords.h"
 #include "core/metadata/exiftoolsession.h"
+#include "core/metadata/metadatacheck.h"
 #include "core/metadata/metadataexport.h"
 #include "core/metadata/metadatareport.h"
 #include "core/platform/privatetemp.h"
@@ -271,7 +272,11 @@ void MetadataCommands::saveAsEnded(const SaveAsOutcome& outcome)
     m_saveAsBusy.set(false);
     m_ctx.status.setText(0, QString());
     const CopyWithoutMetadataResult& result = outcome.result;
-    if (result.errorReported) {
+    if (result.refused) {
+        // Replacing the original with its stripped copy would destroy its metadata for good.
+        warn(m_ctx.dialogs, u"The copy without metadata cannot replace the original file.\r\rChoose another "
+                            "name for the copy."_s);
+    } else if (result.errorReported) {
         CustomMessageDialog(m_ctx.dialogs, result.output, DialogType::Error, {DialogButton::OK}, u"ERROR"_s, {u"OK"_s});
     } else if (!result.moved) {
         // Never let a copy that was not saved look like a success.
@@ -279,5 +284,8 @@ void MetadataCommands::saveAsEnded(const SaveAsOutcome& outcome)
             m_ctx.dialogs,
             u"The copy without metadata could not be saved as \"%1\".\r\r%2"_s.arg(outcome.target, result.moveError),
             DialogType::Error, {DialogButton::OK}, u"Error"_s, {u"OK"_s});
+    } else if (!result.remainingTags.isEmpty()) {
+        // Never say "clean" of a file that is not.
+        warn(m_ctx.dialogs, RemainingMetadataText(result.remainingTags));
     }
 }

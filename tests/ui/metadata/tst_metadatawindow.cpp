@@ -295,6 +295,24 @@ private Q_SLOTS:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"existing.jpg"_s});
     }
 
+    // The dialog proposes the file's own name: Enter and Yes must not replace the original with its stripped copy.
+    void saveAsNeverReplacesTheOriginal()
+    {
+        MetadataFixture f;
+        QVERIFY(f.listFiles());
+        const QString source = f.tree.filePath(u"Canon.jpg"_s);
+        f.select({f.rowOf(u"Canon.jpg"_s)});
+        const QByteArray original = ReadWholeFile(source);
+        f.dialogs.chooseNextSaveFile(source); // the user agreed to replace it
+        f.action("SaveAs1")->trigger();
+        QCOMPARE(f.dialogs.saveRequests.last().proposedName, source);
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.messages.size(), 1, 30000);
+        QCOMPARE(f.dialogs.messages[0].caption, u"Warning"_s);
+        QVERIFY2(f.dialogs.messages[0].text.contains(u"cannot replace the original"_s),
+                 qPrintable(f.dialogs.messages[0].text));
+        QCOMPARE(ReadWholeFile(source), original);
+    }
+
     void saveAsKeepsAFileTheUserWasNotAskedAbout()
     {
         MetadataFixture f;
