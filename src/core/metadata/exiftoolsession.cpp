@@ -17,6 +17,8 @@ namespace {
 constexpr int residentQuitMs = 200;
 // A killed process is reaped at once; the bound only guards against a process the kernel cannot end.
 constexpr int reapAfterKillMs = 2000;
+// A run that a newer request made useless may finish within this; past it, the resident process is replaced.
+constexpr int supersededGraceMs = 200;
 
 // Deletes a stale file of that name, then makes sure the name is free: when the file could not be deleted, a free
 // variant of the name is used and the stale file stays.
@@ -35,6 +37,9 @@ ExifToolSession::ExifToolSession(QString tempFolder, QObject* parent)
     qRegisterMetaType<MetadataReport>();
     m_timeLimitTimer.setSingleShot(true);
     connect(&m_timeLimitTimer, &QTimer::timeout, this, &ExifToolSession::onTimeLimit);
+    m_supersededTimer.setSingleShot(true);
+    m_supersededTimer.setInterval(supersededGraceMs);
+    connect(&m_supersededTimer, &QTimer::timeout, this, &ExifToolSession::onSupersededTooLong);
 }
 
 ExifToolSession::~ExifToolSession()
@@ -133,9 +138,49 @@ int ExifToolSession::requestReport(const QString& path)
         startPendingLater();
         return id;
     }
+    activeSuperseded();
+    return id;
+}
+
+void ExifToolSession::cancel()
+{
+    m_pending.reset();
+    if (m_active && m_active->viaResident && !m_active->sent) {
+        discardFiles(*m_active);
+        m_active.reset();
+        m_timeLimitTimer.stop();
+        return;
+    }
+    if (m_active) {
+        m_active->wanted = false;
+        activeSuperseded();
+    }
+}
+
+void ExifToolSession::activeSuperseded()
+{
     if (m_oneShot.joinable())
         m_oneShot.request_stop(); // its report would be dropped anyway
-    return id;
+    else if (m_active && m_active->viaResident && m_active->sent && !m_supersededTimer.isActive())
+        m_supersededTimer.start();
+}
+
+void ExifToolSession::onSupersededTooLong()
+{
+    if (!m_active || !m_active->viaResident || !m_active->sent)
+        return;
+    // Still busy with a file nobody waits for: a fresh process serves the newest request. This is no failure of the
+    // resident process, which is why it does not count towards giving it up.
+    dropResident();
+    const Request done = *std::exchange(m_active, std::nullopt);
+    m_timeLimitTimer.stop();
+    discardFiles(done);
+    if (usesResident())
+        startResident();
+    if (m_pending) {
+        const Pending next = *std::exchange(m_pending, std::nullopt);
+        startRequest(next.id, next.path);
+    }
 }
 
 void ExifToolSession::startRequest(int id, const QString& path)
@@ -180,7 +225,7 @@ void ExifToolSession::runOneShot()
         m_active->argumentFileWritten ? QStringList{QStringLiteral("-@"), m_active->argumentFile} : m_active->arguments;
     m_oneShot = std::jthread(
         [this, program = m_program, arguments, folder = m_workingFolder, limit = m_timeLimit](std::stop_token stop) {
-            RunConsoleCommand(program, arguments, folder, limit, stop);
+            m_oneShotOutput.put(RunConsoleCommand(program, arguments, folder, limit, stop).output);
             QMetaObject::invokeMethod(this, &ExifToolSession::onOneShotDone, Qt::QueuedConnection);
         });
 }
@@ -188,13 +233,15 @@ void ExifToolSession::runOneShot()
 void ExifToolSession::onOneShotDone()
 {
     m_oneShot.join();
+    const QString output = m_oneShotOutput.take().value_or(QString());
     if (m_active)
-        finishActive(LoadMetadataReport(m_active->reportFile));
+        finishActive(LoadMetadataReport(m_active->reportFile), output);
 }
 
-void ExifToolSession::finishActive(const MetadataReport& report)
+void ExifToolSession::finishActive(MetadataReport report, const QString& console)
 {
     m_timeLimitTimer.stop();
+    m_supersededTimer.stop();
     const Request done = *std::exchange(m_active, std::nullopt);
     discardFiles(done);
     if (m_pending) {
@@ -203,6 +250,10 @@ void ExifToolSession::finishActive(const MetadataReport& report)
         startRequest(next.id, next.path);
         return;
     }
+    if (!done.wanted)
+        return;
+    if (!report.produced)
+        report.failure = ExifToolComplaint(console);
     emit reportReady(done.id, report);
 }
 
@@ -217,7 +268,8 @@ void ExifToolSession::startResident()
     m_resident = new QProcess(this);
     PrepareChildProcess(*m_resident);
     m_resident->setWorkingDirectory(m_workingFolder);
-    m_resident->setStandardErrorFile(QProcess::nullDevice());
+    // Its complaints about a file come before the answer that ends the request.
+    m_resident->setProcessChannelMode(QProcess::MergedChannels);
     // At end-of-file on its standard input a resident ExifTool polls forever, so it must not outlive this program
     // even when the program crashes.
     EndChildWithThisProgram(*m_resident);
@@ -295,8 +347,13 @@ void ExifToolSession::onResidentOutput()
             line.chop(1);
         if (m_active && m_active->sent && line == "{ready" + QByteArray::number(m_active->id) + '}') {
             m_residentOutput.remove(0, end + 1);
-            finishActive(LoadMetadataReport(m_active->reportFile));
+            const QString console = QString::fromUtf8(m_active->console);
+            finishActive(LoadMetadataReport(m_active->reportFile), console);
             return;
+        }
+        if (m_active && m_active->sent) {
+            m_active->console += line;
+            m_active->console += '\n';
         }
     }
     m_residentOutput.remove(0, lineStart);
@@ -310,5 +367,5 @@ void ExifToolSession::onTimeLimit()
     // counts as failed like a one-shot run that hit its time limit.
     dropResident();
     countResidentFailure();
-    finishActive(MetadataReport{});
+    finishActive(MetadataReport{}, QString());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/handoff.h"
 #include "core/metadata/metadatareport.h"
 
 #include <QObject>
@@ -45,8 +46,11 @@ public:
     bool isStarted() const { return m_started; }
 
     // Asks for the report of the file at path; reportReady answers with the returned id unless a newer request came
-    // first. Never answers before returning.
+    // first. Never answers before returning. A run of ExifTool that a newer request made useless is ended when it has
+    // not finished within a moment, so that one slow file cannot hold up every later report.
     int requestReport(const QString& path);
+    // No answer is wanted any more: the request waiting is forgotten, and the running one's report is dropped.
+    void cancel();
 
     // Whether requests still go to a resident process (false once it has failed twice or is not allowed).
     bool usesResident() const;
@@ -66,6 +70,8 @@ private:
         bool argumentFileWritten = false;
         bool viaResident = false;
         bool sent = false;
+        bool wanted = true; // false once cancelled: its report is not emitted
+        QByteArray console; // what the resident process printed for it
     };
     struct Pending
     {
@@ -78,7 +84,11 @@ private:
     void startPendingLater();
     void sendToResident();
     void runOneShot();
-    void finishActive(const MetadataReport& report);
+    void finishActive(MetadataReport report, const QString& console);
+    // The running request has become useless (a newer one came, or none is wanted): a resident process still busy
+    // with it after a moment is replaced by a fresh one.
+    void activeSuperseded();
+    void onSupersededTooLong();
     void discardFiles(const Request& request);
 
     void startResident();
@@ -108,6 +118,8 @@ private:
     bool m_restartUsed = false;
     bool m_oneShotOnly = false;
     QTimer m_timeLimitTimer;
+    QTimer m_supersededTimer; // how long a superseded run of the resident process may still take
 
+    HandOff<QString> m_oneShotOutput;
     std::jthread m_oneShot; // runs the one-shot command of the active request
 };

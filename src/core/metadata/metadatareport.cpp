@@ -48,3 +48,15 @@ MetadataReport LoadMetadataReport(const QString& reportFile)
     report.paneText = PaneText(bytes);
     return report;
 }
+
+QString ExifToolComplaint(const QString& consoleText)
+{
+    QString complaint;
+    for (const QStringView line : SplitTextLines(consoleText)) {
+        if (line.startsWith(u"Error") || line.startsWith(u"Warning")) {
+            complaint += line;
+            complaint += QStringLiteral("\r\n");
+        }
+    }
+    return complaint;
+}

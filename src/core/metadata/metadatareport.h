@@ -8,9 +8,14 @@
 // What one metadata request gives the pane.
 struct MetadataReport
 {
-    bool produced = false; // ExifTool wrote a report file; when false the pane is cleared and the status says "Failed"
+    bool produced = false; // ExifTool wrote a report file; when false the status says "Failed"
     QString paneText;      // the report's lines, each followed by CR LF
+    QString failure;       // when none was produced: what ExifTool said about the file, if anything
 };
+
+// What ExifTool said about a file it could not report on: the lines of its console text that begin with "Error" or
+// "Warning", each followed by CR LF.
+QString ExifToolComplaint(const QString& consoleText);
 Q_DECLARE_METATYPE(MetadataReport)
 
 // The report's bytes as text: UTF-8 (a leading byte-order mark skipped); bytes that are not valid UTF-8 are read by

@@ -3,6 +3,7 @@
 #include "core/app/appvalues.h"
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
+#include "core/filelist/filelistmodel.h"
 #include "core/filelist/filerecords.h"
 #include "core/metadata/exiftoolsession.h"
 #include "core/metadata/metadatacheck.h"
@@ -56,6 +57,12 @@ MetadataCommands::MetadataCommands(const CommandContext& context, const MainMenu
             [this](int, const MetadataReport& report) { m_ctx.run([&] { showReport(report); }); });
     connect(m_ctx.view.selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { m_ctx.run([this] { ListView1SelectItem(); }); });
+    // A sort keeps the selected row positions, which now show other files: the pane, the status bar and the save
+    // commands follow the file now selected.
+    connect(&m_ctx.model, &QAbstractItemModel::layoutChanged, this,
+            [this] { m_ctx.run([this] { ListView1SelectItem(); }); });
+    // A new scan: the pane shows no file that is no longer listed.
+    connect(&m_ctx.model, &QAbstractItemModel::modelReset, this, [this] { clearPane(); });
 
     m_ctx.bind(menus.SaveMetadataasTXT1, this, [this] { SaveMetadataasTXT1Click(); });
     m_ctx.bind(menus.SaveMetadataasCSV1, this, [this] { SaveMetadataasCSV1Click(); });
@@ -173,13 +180,23 @@ void MetadataCommands::ListView1SelectItem()
     m_reportBusy.set(true);
     m_ctx.status.setText(0, u"Processing..."_s);
     m_ctx.status.setText(1, path);
+    // The previous file's report must not stand beside the new selection while this one is made.
+    m_controls.RichEdit1->clear();
     m_exifTool->requestReport(path);
+}
+
+void MetadataCommands::clearPane()
+{
+    m_exifTool->cancel();
+    m_reportBusy.set(false);
+    m_controls.RichEdit1->clear();
 }
 
 void MetadataCommands::showReport(const MetadataReport& report)
 {
     m_reportBusy.set(false);
-    m_controls.RichEdit1->setPlainText(report.produced ? report.paneText : QString());
+    // When ExifTool made no report, what it said about the file tells the user why.
+    m_controls.RichEdit1->setPlainText(report.produced ? report.paneText : report.failure);
     m_ctx.status.setText(0, report.produced ? QString() : u"Failed"_s);
 }
 

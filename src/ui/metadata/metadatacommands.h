@@ -69,6 +69,8 @@ private:
 
     void exifToolDeploymentEnded(const DeploymentOutcome& outcome);
     void showReport(const MetadataReport& report);
+    // Empties the pane and drops the report under way.
+    void clearPane();
     void saveMetadata(bool asCsv);
     // The text of the metadata pane exactly as it stands, lines separated by "\n".
     QString PaneText() const;

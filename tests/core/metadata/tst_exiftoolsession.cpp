@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 using namespace Qt::Literals::StringLiterals;
@@ -399,6 +400,76 @@ private slots:
         QVERIFY(!session.usesResident());
         QCOMPARE(contentsOf(log), QByteArray("-stay_open\n-stay_open\n-@\n"));
         QCOMPARE(entriesOf(folders.temp.path()), QStringList());
+    }
+
+    void failureSaysWhatExifToolSaid_data() { addResidentOrOneShotRows(); }
+
+    // A file ExifTool cannot report on (gone, or a pipe): no report, and ExifTool's complaint tells why.
+    void failureSaysWhatExifToolSaid()
+    {
+        QFETCH(bool, resident);
+        Folders folders;
+        QVERIFY(folders.valid());
+        const QString pipe = folders.files.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        ExifToolSession session(folders.temp.path());
+        session.setResidentAllowed(resident);
+        session.start(exifTool, folders.work.path());
+        QSignalSpy spy(&session, &ExifToolSession::reportReady);
+        for (const QString& path : {folders.files.filePath(QStringLiteral("gone.jpg")), pipe}) {
+            const int id = session.requestReport(path);
+            QTRY_VERIFY_WITH_TIMEOUT(answered(spy, id), reportWaitMs);
+            const MetadataReport report = answerFor(spy, id);
+            QVERIFY(!report.produced);
+            QCOMPARE(report.failure, QStringLiteral("Error: File not found - ") + path + QStringLiteral("\r\n"));
+        }
+    }
+
+    // A file that keeps ExifTool busy for long (a huge sparse movie, say) must not hold up the report of the file the
+    // user chose next: the busy resident process is replaced by a fresh one.
+    void slowFileDoesNotHoldUpTheNext()
+    {
+        Folders folders;
+        QVERIFY(folders.valid());
+        const QString log = folders.work.filePath(QStringLiteral("resident.log"));
+        const QString script = folders.files.filePath(QStringLiteral("exiftool"));
+        // A resident ExifTool that takes half a minute over any file named "slow", and answers the rest at once.
+        QVERIFY(WriteScript(script, "#!/bin/sh\n"
+                                    "if [ \"$1\" = -stay_open ]; then\n"
+                                    "  echo start >> '" +
+                                        log.toUtf8() +
+                                        "'\n"
+                                        "  set --\n"
+                                        "  while IFS= read -r line; do\n"
+                                        "    case \"$line\" in\n"
+                                        "      -execute*)\n"
+                                        "        case \"$*\" in *slow*) echo slow >> '" +
+                                        log.toUtf8() +
+                                        "'; sleep 30;; esac\n"
+                                        "        exiftool \"$@\" > /dev/null 2>&1\n"
+                                        "        echo \"{ready${line#-execute}}\"\n"
+                                        "        set -- ;;\n"
+                                        "      *) set -- \"$@\" \"$line\" ;;\n"
+                                        "    esac\n"
+                                        "  done\n"
+                                        "  exit 0\n"
+                                        "fi\n"
+                                        "exec exiftool \"$@\"\n"));
+        const QString slow = folders.files.filePath(QStringLiteral("slow.jpg"));
+        QVERIFY(QFile::copy(sample(QStringLiteral("Canon.jpg")), slow));
+        ExifToolSession session(folders.temp.path());
+        session.start(script, folders.work.path());
+        QSignalSpy spy(&session, &ExifToolSession::reportReady);
+
+        session.requestReport(slow);
+        QTRY_VERIFY_WITH_TIMEOUT(contentsOf(log).contains("slow"), reportWaitMs);
+        const int next = session.requestReport(sample(QStringLiteral("Nikon.jpg")));
+        QTRY_VERIFY_WITH_TIMEOUT(answered(spy, next), 10000); // far less than the slow file's half minute
+        QVERIFY(answerFor(spy, next).paneText.contains(fileNameLine(QStringLiteral("Nikon.jpg"))));
+        QCOMPARE(spy.count(), 1);
+        // The replacement is no failure: the session goes on with resident processes.
+        QVERIFY(session.usesResident());
+        QCOMPARE(contentsOf(log), QByteArray("start\nslow\nstart\n"));
     }
 
     void programThatCannotStart_data() { addResidentOrOneShotRows(); }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -153,6 +154,41 @@ private Q_SLOTS:
         QCOMPARE(panel->width(), 450);
     }
 
+    // The pane, the status bar and the save commands always refer to the file that is selected.
+    void paneFollowsTheSelectedFile()
+    {
+        MetadataFixture f;
+        QVERIFY(f.listFiles());
+        f.selectAndWait({0});
+        const QString first = f.list()->model()->index(0, 0).data().toString();
+        QCOMPARE(f.status(1), first);
+
+        // Another row: the old report does not stand beside it while the new one is made.
+        f.select({1});
+        QCOMPARE(f.pane()->toPlainText(), QString());
+        QCOMPARE(f.status(0), u"Processing..."_s);
+        QTRY_VERIFY_WITH_TIMEOUT(f.status(0) != u"Processing..."_s, 30000);
+
+        // A sort keeps the selected position, which now shows another file: the pane follows that file.
+        f.selectAndWait({0});
+        auto* header = f.list()->horizontalHeader();
+        header->sectionClicked(0); // the first click on "Filename" sorts descending
+        const QString nowFirst = f.list()->model()->index(0, 0).data().toString();
+        QVERIFY(nowFirst != first);
+        QCOMPARE(f.status(1), nowFirst);
+        QTRY_VERIFY_WITH_TIMEOUT(f.status(0) != u"Processing..."_s, 30000);
+        QVERIFY2(
+            f.pane()->toPlainText().contains(u"File Name                       : "_s + QFileInfo(nowFirst).fileName()),
+            qPrintable(f.pane()->toPlainText().left(200)));
+
+        // A new scan: no report of a file that may no longer be listed.
+        f.child<QPushButton>("Button1")->click();
+        QCOMPARE(f.pane()->toPlainText(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(f.child<QPushButton>("Button1")->text(), u"Start"_s, 20000);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.pane()->toPlainText(), QString());
+    }
+
     void vanishedFileFails()
     {
         MetadataFixture f;
@@ -162,7 +198,8 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(f.tree.filePath(u"Nikon.jpg"_s)));
         f.selectAndWait({row});
         QCOMPARE(f.status(0), u"Failed"_s);
-        QCOMPARE(f.pane()->toPlainText(), QString());
+        // The pane says why, in ExifTool's words.
+        QCOMPARE(f.pane()->toPlainText(), u"Error: File not found - "_s + f.tree.filePath(u"Nikon.jpg"_s) + u'\n');
     }
 
     void saveMetadataChecks_data()
