@@ -378,21 +378,48 @@ void TAppForm::Exit1Click()
     close();
 }
 
+namespace {
+
+// A drop only tells the window of a folder: it is taken as a copy (or a link), never as a move, after which the
+// file manager would delete the dropped files.
+bool takeAsCopy(QDropEvent* event)
+{
+    if (!event->mimeData()->hasUrls())
+        return false;
+    if (event->possibleActions() & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else if (event->possibleActions() & Qt::LinkAction)
+        event->setDropAction(Qt::LinkAction);
+    else
+        return false;
+    event->accept();
+    return true;
+}
+
+} // namespace
+
 void TAppForm::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
+    takeAsCopy(event);
+}
+
+void TAppForm::dragMoveEvent(QDragMoveEvent* event)
+{
+    takeAsCopy(event);
 }
 
 void TAppForm::dropEvent(QDropEvent* event)
 {
+    if (!takeAsCopy(event)) {
+        event->ignore();
+        return;
+    }
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         // Only local files count; remote or empty addresses are skipped.
         if (url.isLocalFile() && !url.toLocalFile().isEmpty())
             paths.append(url.toLocalFile());
     }
-    event->acceptProposedAction();
     // Handled once the drop is over: a message box inside the drop would keep the file manager waiting for its
     // end.
     QMetaObject::invokeMethod(

@@ -40,17 +40,20 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QVERIFY(WriteWholeFile(path, bytes));
 }
 
-void dropUrls(QWidget& window, const QList<QUrl>& urls)
+// Drops urls on the window as a file manager offering the actions would, and returns the action the window took.
+Qt::DropAction dropUrls(QWidget& window, const QList<QUrl>& urls, Qt::DropActions offered = Qt::CopyAction)
 {
     QMimeData data;
     data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    if (!enter.isAccepted())
+        return Qt::IgnoreAction;
+    QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &drop);
     // The window handles the dropped items once the drop itself is over.
     QCoreApplication::processEvents();
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
 } // namespace
@@ -285,7 +288,7 @@ private Q_SLOTS:
         writeFile(place.filePath(u"one/photo.jpg"_s), "x");
         const QByteArray settingsBefore = readFile(f.settingsPath());
 
-        dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"one/photo.jpg"_s))});
+        QCOMPARE(dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"one/photo.jpg"_s))}), Qt::CopyAction);
         QCOMPARE(f.label(), place.filePath(u"one"_s));
         QCOMPARE(form.folder().SelectedFolder(), place.filePath(u"one"_s));
 
@@ -304,6 +307,15 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.messages[0].type, DialogType::Error);
         QCOMPARE(f.label(), place.filePath(u"two"_s));
         QCOMPARE(form.folder().SelectedFolder(), place.filePath(u"two"_s));
+
+        // Offered a move, the window takes a copy, so that the file manager never deletes what was dropped; offered
+        // only a move, it takes nothing.
+        QCOMPARE(dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"one"_s))}, Qt::CopyAction | Qt::MoveAction),
+                 Qt::CopyAction);
+        QCOMPARE(dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"one"_s))}, Qt::LinkAction | Qt::MoveAction),
+                 Qt::LinkAction);
+        QCOMPARE(dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"two"_s))}, Qt::MoveAction), Qt::IgnoreAction);
+        QCOMPARE(f.label(), place.filePath(u"one"_s));
 
         // A drop is not remembered and sets no tool tip.
         QCOMPARE(readFile(f.settingsPath()), settingsBefore);
