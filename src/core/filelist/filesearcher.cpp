@@ -50,15 +50,19 @@ void TFileSearcher::run()
     try {
         bool interrupted = false;
         FileWalker walker(m_records, m_settings, m_stopRequested);
-        walker.setInterruptionHandler([this, &interrupted] {
+        const auto leftOut = [this, &walker] {
+            const FileWalker::LeftOut& l = walker.leftOut();
+            return LeftOutText(l.unreadableFolders, l.files, l.folders, m_settings.locale);
+        };
+        walker.setInterruptionHandler([&] {
             interrupted = true;
-            const QString text = InterruptedText(elapsedSeconds(), m_settings.locale);
+            const QString text = InterruptedText(elapsedSeconds(), m_settings.locale) + leftOut();
             handOff([this, text] { emit interruptionReported(text); });
         });
         walker.run();
-        handOff([this, interrupted] {
-            emit scanFinished(interrupted, interrupted ? QString() : FinishedText(elapsedSeconds(), m_settings.locale));
-        });
+        const QString finished =
+            interrupted ? QString() : FinishedText(elapsedSeconds(), m_settings.locale) + leftOut();
+        handOff([this, interrupted, finished] { emit scanFinished(interrupted, finished); });
     } catch (...) {
         error = std::current_exception();
     }

@@ -42,7 +42,8 @@ public:
     std::exception_ptr error() const;
 
 signals:
-    // A folder level stopped after "STOP"; the status bar shows statusText and the item count.
+    // A folder level stopped after "STOP"; the status bar shows statusText and the item count. Like the "Finished"
+    // text, statusText ends with what the walk left out so far (LeftOutText).
     void interruptionReported(const QString& statusText);
     // The walk ended without error (the end step). When the walk ran to its end, statusText is the "Finished" text
     // for the status bar; when a stop interrupted it, stopRequested is true, statusText is empty and the interruption

@@ -120,6 +120,24 @@ QString InterruptedText(double seconds, const QLocale& locale)
     return QStringLiteral("Interrupted by user (Elapsed Time: %1 s)").arg(ElapsedSecondsText(seconds, locale));
 }
 
+QString LeftOutText(qint64 unreadableFolders, qint64 files, qint64 folders, const QLocale& locale)
+{
+    const auto count = [&locale](qint64 n, const char* one, const char* many) {
+        return GroupedNumberText(n, locale) + u' ' + QLatin1StringView(n == 1 ? one : many);
+    };
+    QString text;
+    if (unreadableFolders > 0)
+        text += QStringLiteral("; %1 could not be read").arg(count(unreadableFolders, "folder", "folders"));
+    QStringList names;
+    if (files > 0)
+        names.append(count(files, "file", "files"));
+    if (folders > 0)
+        names.append(count(folders, "folder", "folders"));
+    if (!names.isEmpty())
+        text += QStringLiteral("; %1 left out (their names are not UTF-8)").arg(names.join(QStringLiteral(" and ")));
+    return text;
+}
+
 FileDateTexts::FileDateTexts(const QLocale& locale)
     : m_locale(locale), m_dateFormat(locale.dateFormat(QLocale::ShortFormat)),
       m_timeFormat(locale.timeFormat(QLocale::ShortFormat)), m_format(m_dateFormat + u' ' + m_timeFormat),

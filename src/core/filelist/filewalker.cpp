@@ -233,6 +233,8 @@ void FileWalker::run()
         if (root.isOpen()) {
             m_openFolders.push_back(root.identity());
             walkFolder(root, AddTrailingBackslash(m_settings.folder));
+        } else {
+            ++m_leftOut.unreadableFolders;
         }
     } catch (...) {
         // The records found before the error stay in the list.
@@ -295,11 +297,15 @@ void FileWalker::walkFolder(FolderListing& listing, const QString& folder)
 void FileWalker::enterSubfolder(FolderListing& parent, const char* name, const QString& folder, bool throughLink)
 {
     const std::optional<QString> folderName = decodedFolderName(name);
-    if (!folderName)
+    if (!folderName) {
+        ++m_leftOut.folders;
         return;
+    }
     FolderListing listing(parent, name);
-    if (!listing.isOpen())
+    if (!listing.isOpen()) {
+        ++m_leftOut.unreadableFolders;
         return;
+    }
     const FolderListing::Identity& id = listing.identity();
     for (const FolderListing::Identity& open : m_openFolders) {
         if (open == id)
@@ -325,8 +331,10 @@ bool FileWalker::passes(const char* rawName)
     m_decoded.resize(m_decoder.requiredSpace(bytes.size()));
     m_decoder.resetState();
     const QChar* end = m_decoder.appendToBuffer(m_decoded.data(), bytes);
-    if (m_decoder.hasError())
+    if (m_decoder.hasError()) {
+        ++m_leftOut.files;
         return false;
+    }
     return m_filter.matches(QStringView(m_decoded.constData(), end));
 }
 

@@ -51,6 +51,16 @@ public:
     // after the records found before it have been appended.
     void run();
 
+    // What the walk left out so far: the files and folders whose names are not UTF-8, and the folders it could not
+    // open (the chosen one too).
+    struct LeftOut
+    {
+        qint64 files = 0;
+        qint64 folders = 0;
+        qint64 unreadableFolders = 0;
+    };
+    const LeftOut& leftOut() const { return m_leftOut; }
+
     struct Found;
     class Builder;
 
@@ -74,6 +84,7 @@ private:
     std::set<std::pair<quint64, quint64>> m_linkedFolders; // (device, inode) entered through links
     std::unique_ptr<Builder> m_builder;
     std::unique_ptr<Found> m_found; // the files found since the last hand-over
+    LeftOut m_leftOut;
     unsigned m_entriesSinceClock = 0;
     qint64 m_handOverDueMs = 0;
     std::function<void()> m_onInterrupted;

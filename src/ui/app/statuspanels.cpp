@@ -8,7 +8,8 @@ using namespace Qt::Literals::StringLiterals;
 StatusPanels::StatusPanels(QStatusBar& bar) : m_panel0(new QLabel(&bar)), m_panel1(new QLabel(&bar))
 {
     m_panel0->setObjectName(u"StatusPanel0"_s);
-    m_panel0->setFixedWidth(300);
+    // 300 pixels, and wider when a scan's text tells what it left out.
+    m_panel0->setMinimumWidth(300);
     m_panel1->setObjectName(u"StatusPanel1"_s);
     m_panel1->setMinimumWidth(50);
     for (QLabel* panel : {m_panel0, m_panel1})
@@ -30,4 +31,5 @@ QString StatusPanels::text(int panel) const
 void StatusPanels::setText(int panel, const QString& text)
 {
     label(panel)->setText(text);
+    label(panel)->setToolTip(text);
 }

@@ -9,7 +9,8 @@ class QStatusBar;
 class StatusPanels final
 {
 public:
-    // Adds the panels to bar: panel 0 300 pixels wide, panel 1 at least 50 and taking the rest.
+    // Adds the panels to bar: panel 0 300 pixels wide (or as wide as its text), panel 1 at least 50 and taking the
+    // rest. Each shows its whole text as its tool tip too.
     explicit StatusPanels(QStatusBar& bar);
 
     QString text(int panel) const;

@@ -259,7 +259,13 @@ void TestFileSearcher::emptyOrMissingFolder()
     QVERIFY(scan.run());
     QCOMPARE(records.size(), std::size_t(0));
     QCOMPARE(scan.finished.count(), 1);
-    QVERIFY(kFinished.match(scan.finished.at(0).at(1).toString()).hasMatch());
+    // A folder gone since it was chosen ends the scan at once, and its text says it could not be read.
+    QString finished = scan.finished.at(0).at(1).toString();
+    if (remove) {
+        QVERIFY2(finished.endsWith(QStringLiteral("; 1 folder could not be read")), qPrintable(finished));
+        finished.chop(QStringLiteral("; 1 folder could not be read").size());
+    }
+    QVERIFY(kFinished.match(finished).hasMatch());
 }
 
 void TestFileSearcher::namesNotInUtf8Skipped()
@@ -288,6 +294,10 @@ void TestFileSearcher::namesNotInUtf8Skipped()
                                   base + u'/' + QChar(QChar::ReplacementCharacter) + QStringLiteral(".txt")}));
     for (const QString& name : listed)
         QVERIFY2(QFileInfo::exists(name), qPrintable(name));
+    // Left out, but not silently: the end of the scan says how many (the folder counts once, with what it holds).
+    const QString finished = scan.finished.at(0).at(1).toString();
+    QVERIFY2(finished.endsWith(QStringLiteral(" s); 2 files and 1 folder left out (their names are not UTF-8)")),
+             qPrintable(finished));
 }
 
 void TestFileSearcher::unreadableFolderSkipped()
@@ -314,10 +324,13 @@ void TestFileSearcher::unreadableFolderSkipped()
             QSKIP("the unprivileged user cannot reach the temporary folder");
         ScanRun scan(records, settingsFor(root));
         QVERIFY(scan.run());
-        // A chosen folder that cannot be listed finishes at once like an empty one.
+        QVERIFY2(scan.finished.at(0).at(1).toString().endsWith(QStringLiteral(" s); 1 folder could not be read")),
+                 qPrintable(scan.finished.at(0).at(1).toString()));
+        // A chosen folder that cannot be listed finishes at once like an empty one, and says so.
         ScanRun shut(chosenShut, settingsFor(root + QStringLiteral("/shut")));
         QVERIFY(shut.run());
         QCOMPARE(shut.finished.count(), 1);
+        QVERIFY(shut.finished.at(0).at(1).toString().endsWith(QStringLiteral(" s); 1 folder could not be read")));
     }
     ::chmod(QFile::encodeName(root + QStringLiteral("/shut")).constData(), 0700);
     QStringList listed = fullNames(records);
