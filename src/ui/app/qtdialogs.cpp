@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -55,6 +56,21 @@ QMessageBox::Icon iconOf(DialogType type)
         return QMessageBox::NoIcon;
     }
     return QMessageBox::NoIcon;
+}
+
+// Qt's own file dialog reads double quotes in a typed name as marks around several names and keeps one of them, so
+// that a"b.txt became b.txt and a quoted path could lead the file into another folder. On Linux a double quote is
+// a character of a name like any other: a typed name holding one is taken as it was typed, in the dialog's folder.
+// Nothing when the dialog is the desktop's own, which does not do this, or no double quote was typed.
+std::optional<QString> typedName(const QFileDialog& dialog, const QString& defaultExtension)
+{
+    const auto* edit = dialog.findChild<const QLineEdit*>(u"fileNameEdit"_s);
+    if (!edit || !edit->text().contains(u'"'))
+        return std::nullopt;
+    QString path = dialog.directory().absoluteFilePath(edit->text());
+    if (!defaultExtension.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += u'.' + defaultExtension;
+    return path;
 }
 
 QString withNewlines(QString text)
@@ -114,7 +130,7 @@ std::optional<SaveFileChoice> QtDialogs::chooseSaveFile(const SaveFileRequest& r
     for (;;) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        const QString path = dialog.selectedFiles().constFirst();
+        const QString path = typedName(dialog, request.defaultExtension).value_or(dialog.selectedFiles().constFirst());
         if (!QFileInfo::exists(path))
             return SaveFileChoice{path, false};
         const MessageBoxContent question =

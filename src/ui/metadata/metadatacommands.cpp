@@ -222,6 +222,7 @@ void MetadataCommands::saveMetadata(bool asCsv)
         return;
     }
     SaveFileRequest request;
+    request.title = asCsv ? u"Save Metadata as CSV"_s : u"Save Metadata as TXT"_s;
     request.defaultExtension = asCsv ? u"csv"_s : u"txt"_s;
     request.filter =
         asCsv ? u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s : u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
@@ -253,6 +254,7 @@ void MetadataCommands::SaveAs1Click()
     const QString source = m_ctx.records.at(std::size_t(row)).FFullName();
     m_saveDialogName = source;
     SaveFileRequest request;
+    request.title = u"Save a Copy without Metadata"_s;
     request.filter = u"Any File (*.*)|*.*"_s;
     request.proposedName = source;
     const std::optional<SaveFileChoice> chosen = m_ctx.dialogs.chooseSaveFile(request);

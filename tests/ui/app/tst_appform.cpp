@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -454,6 +455,39 @@ private Q_SLOTS:
                                 {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s, {u"Yes"_s, u"No"_s});
         QVERIFY(answered);
         QCOMPARE(got, result);
+    }
+
+    // The real file dialog: a double quote typed in the name is part of the name, and never leads elsewhere.
+    void typedQuoteStaysInTheName_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("chosen"); // in the dialog's folder
+        QTest::newRow("a quote in the name") << u"a\"b.txt"_s << u"a\"b.txt"_s;
+        QTest::newRow("a quoted name") << u"\"q.txt\""_s << u"\"q.txt\""_s;
+        QTest::newRow("the default extension") << u"say \"hi\""_s << u"say \"hi\".txt"_s;
+    }
+    void typedQuoteStaysInTheName()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QTemporaryDir folder;
+        QtDialogs dialogs;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* edit = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+            QVERIFY(edit);
+            edit->setText(typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        SaveFileRequest request;
+        request.title = u"Save Metadata as TXT"_s;
+        request.filter = u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
+        request.defaultExtension = u"txt"_s;
+        request.proposedName = folder.filePath(u"report.txt"_s);
+        const std::optional<SaveFileChoice> choice = dialogs.chooseSaveFile(request);
+        QVERIFY(choice);
+        QCOMPARE(choice->path, folder.filePath(chosen));
     }
 
     void okButtonKeepsItsStandardText()

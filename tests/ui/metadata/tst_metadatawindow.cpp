@@ -241,6 +241,7 @@ private Q_SLOTS:
 
         f.dialogs.chooseNextSaveFile(out.filePath(u"report.txt"_s));
         f.action("SaveMetadataasTXT1")->trigger();
+        QCOMPARE(f.dialogs.saveRequests.last().title, u"Save Metadata as TXT"_s);
         QCOMPARE(f.dialogs.saveRequests.last().filter, u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s);
         QCOMPARE(f.dialogs.saveRequests.last().defaultExtension, u"txt"_s);
         QCOMPARE(ReadWholeFile(out.filePath(u"report.txt"_s)),
@@ -249,6 +250,7 @@ private Q_SLOTS:
 
         f.dialogs.chooseNextSaveFile(out.filePath(u"report.csv"_s));
         f.action("SaveMetadataasCSV1")->trigger();
+        QCOMPARE(f.dialogs.saveRequests.last().title, u"Save Metadata as CSV"_s);
         QCOMPARE(f.dialogs.saveRequests.last().filter, u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s);
         QCOMPARE(f.dialogs.saveRequests.last().defaultExtension, u"csv"_s);
         // The dialog proposes the name chosen last.
@@ -300,6 +302,7 @@ private Q_SLOTS:
         f.dialogs.chooseNextSaveFile(target);
         f.action("SaveAs1")->trigger();
         QCOMPARE(f.dialogs.saveRequests.last().proposedName, f.tree.filePath(u"Canon.jpg"_s));
+        QCOMPARE(f.dialogs.saveRequests.last().title, u"Save a Copy without Metadata"_s);
         QCOMPARE(f.dialogs.saveRequests.last().filter, u"Any File (*.*)|*.*"_s);
         QCOMPARE(f.status(1), target);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(target) && f.status(0).isEmpty(), 30000);
