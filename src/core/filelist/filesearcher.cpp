@@ -50,19 +50,21 @@ void TFileSearcher::run()
     try {
         bool interrupted = false;
         FileWalker walker(m_records, m_settings, m_stopRequested);
-        const auto leftOut = [this, &walker] {
-            const FileWalker::LeftOut& l = walker.leftOut();
+        // The texts are made where they are shown, on the user-interface thread: only numbers cross over.
+        const auto leftOutText = [this](const FileWalker::LeftOut& l) {
             return LeftOutText(l.unreadableFolders, l.files, l.folders, m_settings.locale);
         };
         walker.setInterruptionHandler([&] {
             interrupted = true;
-            const QString text = InterruptedText(elapsedSeconds(), m_settings.locale) + leftOut();
-            handOff([this, text] { emit interruptionReported(text); });
+            handOff([this, leftOutText, seconds = elapsedSeconds(), leftOut = walker.leftOut()] {
+                emit interruptionReported(InterruptedText(seconds, m_settings.locale) + leftOutText(leftOut));
+            });
         });
         walker.run();
-        const QString finished =
-            interrupted ? QString() : FinishedText(elapsedSeconds(), m_settings.locale) + leftOut();
-        handOff([this, interrupted, finished] { emit scanFinished(interrupted, finished); });
+        handOff([this, leftOutText, interrupted, seconds = elapsedSeconds(), leftOut = walker.leftOut()] {
+            emit scanFinished(
+                interrupted, interrupted ? QString() : FinishedText(seconds, m_settings.locale) + leftOutText(leftOut));
+        });
     } catch (...) {
         error = std::current_exception();
     }
