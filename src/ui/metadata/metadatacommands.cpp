@@ -182,6 +182,7 @@ void MetadataCommands::ListView1SelectItem()
     m_ctx.status.setText(1, path);
     // The previous file's report must not stand beside the new selection while this one is made.
     m_controls.RichEdit1->clear();
+    m_paneShowsComplaint = false;
     m_exifTool->requestReport(path);
 }
 
@@ -190,6 +191,7 @@ void MetadataCommands::clearPane()
     m_exifTool->cancel();
     m_reportBusy.set(false);
     m_controls.RichEdit1->clear();
+    m_paneShowsComplaint = false;
 }
 
 void MetadataCommands::showReport(const MetadataReport& report)
@@ -197,6 +199,7 @@ void MetadataCommands::showReport(const MetadataReport& report)
     m_reportBusy.set(false);
     // When ExifTool made no report, what it said about the file tells the user why.
     m_controls.RichEdit1->setPlainText(report.produced ? report.paneText : report.failure);
+    m_paneShowsComplaint = !report.produced;
     m_ctx.status.setText(0, report.produced ? QString() : u"Failed"_s);
 }
 
@@ -217,7 +220,8 @@ void MetadataCommands::saveMetadata(bool asCsv)
         return;
     }
     const QString text = PaneText();
-    if (text.isEmpty()) {
+    // ExifTool's complaint about a file it could not read is no metadata of the file.
+    if (text.isEmpty() || m_paneShowsComplaint) {
         warn(m_ctx.dialogs, u"No metadata found!"_s);
         return;
     }

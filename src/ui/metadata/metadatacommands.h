@@ -83,9 +83,10 @@ private:
     QTimer TimerZIP;
     QString ExifToolFolder;
     bool m_deployed = false;
-    ExifToolSession* m_exifTool; // holds the newest requested file until ExifTool is ready
-    QString m_exifToolProgram;   // the ExifTool the deployment found working; empty when none
-    QString m_saveDialogName;    // the name the save dialog proposes next
+    ExifToolSession* m_exifTool;       // holds the newest requested file until ExifTool is ready
+    QString m_exifToolProgram;         // the ExifTool the deployment found working; empty when none
+    QString m_saveDialogName;          // the name the save dialog proposes next
+    bool m_paneShowsComplaint = false; // the pane holds what ExifTool said instead of a report
     BusyCursor::Job m_deploymentBusy;
     BusyCursor::Job m_reportBusy;
     BusyCursor::Job m_saveAsBusy;

@@ -200,6 +200,10 @@ private Q_SLOTS:
         QCOMPARE(f.status(0), u"Failed"_s);
         // The pane says why, in ExifTool's words.
         QCOMPARE(f.pane()->toPlainText(), u"Error: File not found - "_s + f.tree.filePath(u"Nikon.jpg"_s) + u'\n');
+        // That is no metadata to save.
+        f.action("SaveMetadataasTXT1")->trigger();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.dialogs.messages[0].text, u"No metadata found!"_s);
     }
 
     void saveMetadataChecks_data()
