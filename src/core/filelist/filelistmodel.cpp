@@ -92,6 +92,13 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         }
         return {};
     }
+    case Qt::ToolTipRole: {
+        // The whole path, which the column may show shortened.
+        if (index.column() != FilenameColumn)
+            return {};
+        const FileRecords::Reader list = m_records.read();
+        return list[row].FFullName();
+    }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(columnAlignment(index.column()) | Qt::AlignVCenter);
     case Qt::DecorationRole: {

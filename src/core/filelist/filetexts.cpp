@@ -120,6 +120,12 @@ QString InterruptedText(double seconds, const QLocale& locale)
     return QStringLiteral("Interrupted by user (Elapsed Time: %1 s)").arg(ElapsedSecondsText(seconds, locale));
 }
 
+QString FoundSoFarText(qint64 count, const QLocale& locale)
+{
+    return GroupedNumberText(count, locale) +
+           (count == 1 ? QStringLiteral(" file found") : QStringLiteral(" files found"));
+}
+
 QString LeftOutText(qint64 unreadableFolders, qint64 files, qint64 folders, const QLocale& locale)
 {
     const auto count = [&locale](qint64 n, const char* one, const char* many) {
@@ -205,4 +211,17 @@ QString FileDateText(const QString& path, const QLocale& locale)
         return {};
     FileDateTexts texts(locale);
     return texts.text(modified.toSecsSinceEpoch());
+}
+
+QStringList SampleDateTexts(const QLocale& locale)
+{
+    FileDateTexts texts(locale);
+    QStringList samples;
+    for (int month = 1; month <= 12; ++month) {
+        for (const int hour : {10, 22}) {
+            const QDateTime time(QDate(2026, month, 28), QTime(hour, 58, 58));
+            samples.append(texts.text(time.toSecsSinceEpoch()));
+        }
+    }
+    return samples;
 }

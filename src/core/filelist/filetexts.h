@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLocale>
+#include <QStringList>
 #include <QString>
 #include <QStringView>
 
@@ -30,6 +31,9 @@ QString Sutun1NeOlacak(bool hideInitialPath, bool hideFileExtension, const QStri
 
 // The item count of the status bar: "0 item", "1 item", "2 items", "1,500 items".
 QString ItemCountText(qint64 count, const QLocale& locale);
+
+// What a scan has found so far: "1 file found", "1,500 files found".
+QString FoundSoFarText(qint64 count, const QLocale& locale);
 
 // Seconds with exactly three decimals, the locale's decimal separator and no group separators.
 QString ElapsedSecondsText(double seconds, const QLocale& locale);
@@ -78,6 +82,10 @@ private:
     const QString* m_lastText = nullptr;
     std::unordered_map<qint64, QString> m_texts;
 };
+
+// "Date Modified" texts of the locale for times whose texts are among the longest it makes (two-digit days and
+// hours, every month's name), so that a column can be made wide enough for any of them.
+QStringList SampleDateTexts(const QLocale& locale);
 
 // The "Date Modified" text of the file at path, following a link to its target; an empty text when the time cannot
 // be read. Convenience for single files: a scan keeps one FileDateTexts for all its files.

@@ -110,7 +110,7 @@ void TAppForm::createControls()
     Label4->setObjectName(u"Label4"_s);
     Label4->setFont(tahoma(19));
     Label4->setFixedWidth(90);
-    BitBtn1 = new QPushButton(u"Change..."_s, panel4);
+    BitBtn1 = new QPushButton(u"&Change..."_s, panel4);
     BitBtn1->setObjectName(u"BitBtn1"_s);
     BitBtn1->setFont(tahoma(16));
     BitBtn1->setFixedWidth(134);
@@ -207,11 +207,28 @@ void TAppForm::createControls()
     column->addWidget(Splitter1, 1);
     setCentralWidget(central);
 
+    // The keyboard walks the window's rows from top to bottom.
+    QWidget::setTabOrder(BitBtn1, EditFile);
+    QWidget::setTabOrder(EditFile, CheckBoxFile);
+    QWidget::setTabOrder(CheckBoxFile, CheckBox3);
+    QWidget::setTabOrder(CheckBox3, CheckBox1);
+    QWidget::setTabOrder(CheckBox1, CheckBox4);
+    QWidget::setTabOrder(CheckBox4, Button1);
+    QWidget::setTabOrder(Button1, ListView1);
+    QWidget::setTabOrder(ListView1, RichEdit1);
+
     m_model.setPictureProvider(&m_filePictures);
     m_model.setShowIcons(CheckBox4->isChecked());
     ListView1->setModel(&m_model);
     for (int column = 0; column < m_model.columnCount(); ++column)
         ListView1->setColumnWidth(column, FileListModel::columnWidth(column));
+    // A long path shows its file's name; the whole path is the row's tool tip.
+    ListView1->setTextElideMode(Qt::ElideMiddle);
+    // Wide enough for the longest text the locale's date format makes.
+    int dateWidth = FileListModel::columnWidth(DateColumn);
+    for (const QString& text : SampleDateTexts(m_values.locale))
+        dateWidth = std::max(dateWidth, ListView1->fontMetrics().horizontalAdvance(text) + 24);
+    ListView1->setColumnWidth(DateColumn, dateWidth);
     ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);
 
     statusBar()->setObjectName(u"StatusBar1"_s);
@@ -353,9 +370,11 @@ bool TAppForm::eventFilter(QObject* watched, QEvent* event)
 
 void TAppForm::ResettoDefaults1Click()
 {
-    const int answer =
-        CustomMessageDialog(m_dialogs, u"Restart Application?"_s, DialogType::Confirmation,
-                            {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s, {u"Yes"_s, u"No"_s});
+    const int answer = CustomMessageDialog(m_dialogs,
+                                           u"Restart Application?\r\rYour settings will be deleted, and %1 will start "
+                                           "again with its defaults."_s.arg(m_values.productName),
+                                           DialogType::Confirmation, {DialogButton::Yes, DialogButton::No},
+                                           u"Confirmation"_s, {u"Yes"_s, u"No"_s});
     if (answer != ModalResult::Yes)
         return;
     QFile::remove(m_values.dataFolder + u"settings.ini"_s);

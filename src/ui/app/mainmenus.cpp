@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QTableView>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -29,6 +31,19 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QK
 void addSeparator(QMenu* menu, const char* name)
 {
     menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+
+// A submenu whose items are all disabled is disabled itself, and follows its items as they are enabled.
+void disableWhenEmpty(QMenu* submenu)
+{
+    const auto update = [submenu] {
+        const QList<QAction*> items = submenu->actions();
+        submenu->menuAction()->setEnabled(
+            std::any_of(items.cbegin(), items.cend(), [](const QAction* item) { return item->isEnabled(); }));
+    };
+    for (QAction* item : submenu->actions())
+        QObject::connect(item, &QAction::changed, submenu, update);
+    update();
 }
 
 // Opens menu on a right click in view, where the click was.
@@ -53,6 +68,8 @@ MainMenus CreateMainMenus(QMainWindow& window, QTableView& list, QPlainTextEdit&
     m.SaveMetadataasCSV1 = addItem(file, "SaveMetadataasCSV1", u"Save Metadata as CSV..."_s);
     addSeparator(file, "N1");
     m.Exit1 = addItem(file, "Exit1", u"E&xit"_s, QKeySequence(Qt::ALT | Qt::Key_F4), u"exit"_s);
+    // Alt+F4 is the window manager's on most desktops; Ctrl+Q is what Linux programs quit with.
+    m.Exit1->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_Q)});
 
     QMenu* select = bar->addMenu(u"&Select"_s);
     m.SelectAll1 = addItem(select, "SelectAll1", u"Select All"_s);
@@ -113,5 +130,6 @@ MainMenus CreateMainMenus(QMainWindow& window, QTableView& list, QPlainTextEdit&
     addSeparator(p2, "N5");
     m.SelectAll3 = addItem(p2, "SelectAll3", u"Select All"_s);
     attachContextMenu(p2, pane);
+    disableWhenEmpty(m.FileNames1);
     return m;
 }

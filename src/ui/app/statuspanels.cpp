@@ -30,6 +30,10 @@ QString StatusPanels::text(int panel) const
 
 void StatusPanels::setText(int panel, const QString& text)
 {
-    label(panel)->setText(text);
+    // A line break (a folder's name may hold one) would push the rest of the text out of the panel: it is drawn as
+    // its visible symbol.
+    QString oneLine = text;
+    oneLine.replace(u'\n', QChar(0x2424)).replace(u'\r', QChar(0x240D));
+    label(panel)->setText(oneLine);
     label(panel)->setToolTip(text);
 }

@@ -5,10 +5,12 @@
 #include "core/app/dialogs.h"
 #include "core/filelist/filelistmodel.h"
 #include "core/filelist/filesearcher.h"
+#include "core/filelist/filetexts.h"
 #include "core/filelist/namemask.h"
 #include "ui/app/folderchoice.h"
 #include "ui/app/statuspanels.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -17,6 +19,13 @@
 #include <QTableView>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// How often the count of files found is shown while a scan runs.
+constexpr qint64 kCountIntervalMs = 250;
+
+} // namespace
 
 FileListCommands::FileListCommands(const CommandContext& context, const Controls& controls, FolderChoice& folder,
                                    QObject* parent)
@@ -28,6 +37,27 @@ FileListCommands::FileListCommands(const CommandContext& context, const Controls
             [this](int column) { m_ctx.run([this, column] { ListView1ColumnClick(column); }); });
     connect(m_controls.BitBtn1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { BitBtn1Click(); }); });
     connect(m_controls.Button1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { Button1Click(); }); });
+
+    // Enter in the filter box and F5 anywhere in the window start a scan (F5 again rescans); neither stops one.
+    const auto scanFromKeyboard = [this] {
+        if (!isScanning())
+            m_ctx.run([this] { Button1Click(); });
+    };
+    connect(m_controls.EditFile, &QLineEdit::returnPressed, this, scanFromKeyboard);
+    auto* rescan = new QAction(this);
+    rescan->setObjectName(u"ScanShortcut"_s);
+    rescan->setShortcut(QKeySequence(Qt::Key_F5));
+    rescan->setShortcutContext(Qt::WindowShortcut);
+    connect(rescan, &QAction::triggered, this, scanFromKeyboard);
+    m_ctx.view.window()->addAction(rescan);
+
+    // While a scan runs, the second panel tells how many files it has found, a few times a second.
+    connect(&m_ctx.model, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (!isScanning() || (m_countShown.isValid() && !m_countShown.hasExpired(kCountIntervalMs)))
+            return;
+        m_countShown.start();
+        m_ctx.status.setText(1, FoundSoFarText(m_ctx.model.rowCount(), m_ctx.values.locale));
+    });
 }
 
 FileListCommands::~FileListCommands()
@@ -83,6 +113,9 @@ void FileListCommands::startScan()
     m_busy.set(true);
     setScanState(ScanState::Scanning);
     m_sort.scanStarted();
+    // The list comes in the order of the walk, sorted by nothing.
+    m_ctx.view.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_countShown.invalidate();
     QLineEdit* filter = m_controls.EditFile;
     filter->setText(FilterTextForScanStart(filter->text(), m_controls.CheckBoxFile->isChecked()));
     m_ctx.status.setText(0, u"Searching..."_s);
@@ -140,6 +173,10 @@ void FileListCommands::MyThreadTerminate(const QString& errorText)
 void FileListCommands::ListView1ColumnClick(int column)
 {
     m_sort.ListView1ColumnClick(column);
-    m_ctx.model.sort(m_sort.SortedColumn, m_sort.Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    const Qt::SortOrder order = m_sort.Descending ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_ctx.model.sort(m_sort.SortedColumn, order);
     m_ctx.view.viewport()->update();
+    QHeaderView* header = m_ctx.view.horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(m_sort.SortedColumn, order);
 }

@@ -14,7 +14,8 @@ class QLineEdit;
 class QPushButton;
 class TFileSearcher;
 
-// The scan and the list: "Change...", "Scan Files" and "STOP", the scan's end step, and sorting by a header click.
+// The scan and the list: "Change...", "Scan Files" and "STOP" (also Enter in the filter box and F5), the scan's end
+// step, and sorting by a header click, which the header's sort indicator shows.
 class FileListCommands final : public QObject
 {
     Q_OBJECT
@@ -66,5 +67,6 @@ private:
     SortState m_sort;
     QPointer<TFileSearcher> m_searcher;
     QElapsedTimer ScanStopwatch;
+    QElapsedTimer m_countShown; // since the count of files found was last shown
     BusyCursor::Job m_busy;
 };

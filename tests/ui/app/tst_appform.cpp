@@ -14,11 +14,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -239,8 +241,12 @@ private Q_SLOTS:
 
         QTest::keyClicks(edit, u"c"_s);
         QVERIFY(readFile(f.settingsPath()).contains("FileMask=*ab\r\n"));
-        QTest::keyClick(edit, Qt::Key_Return);
+        // Leaving the box (Enter would start a scan).
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QVERIFY(!edit->hasFocus());
         QVERIFY(readFile(f.settingsPath()).contains("FileMask=*abc\r\n"));
+        edit->setFocus();
 
         QTest::keyClicks(edit, u"d"_s);
         form.close();
@@ -346,6 +352,63 @@ private Q_SLOTS:
         QCOMPARE(form.findChild<QWidget*>(u"Panel1"_s)->width(), 406);
     }
 
+    // Ctrl+Q quits, Alt+C is "Change...", and Tab walks the rows from top to bottom.
+    void keyboard()
+    {
+        Fixture f;
+        TAppForm& form = f.start();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+
+        QCOMPARE(QKeySequence::mnemonic(f.child<QPushButton>("BitBtn1")->text()), QKeySequence(Qt::ALT | Qt::Key_C));
+
+        const QList<QWidget*> rows{
+            f.child<QPushButton>("BitBtn1"), f.child<QLineEdit>("EditFile"),  f.child<QCheckBox>("CheckBoxFile"),
+            f.child<QCheckBox>("CheckBox3"), f.child<QCheckBox>("CheckBox1"), f.child<QCheckBox>("CheckBox4"),
+            f.child<QPushButton>("Button1"), f.child<QWidget>("ListView1"),   f.child<QWidget>("RichEdit1")};
+        QList<QWidget*> visited;
+        QWidget* widget = rows.first();
+        do {
+            if (rows.contains(widget) && !visited.contains(widget))
+                visited.append(widget);
+            widget = widget->nextInFocusChain();
+        } while (widget != rows.first());
+        QCOMPARE(visited, rows);
+
+        // A submenu whose items are all disabled is disabled itself.
+        QAction* names = f.child<QMenu>("FileNames1")->menuAction();
+        QVERIFY(!names->isEnabled());
+        f.action("CopytoClipboard2")->setEnabled(true);
+        QVERIFY(names->isEnabled());
+
+        QCOMPARE(f.action("Exit1")->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_Q)}));
+        QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!form.isVisible());
+    }
+
+    // A text holding a line break is shown on one line, with the break as its visible symbol.
+    void statusOnOneLine()
+    {
+        Fixture f;
+        TAppForm& form = f.start();
+        auto* label = form.findChild<QLabel*>(u"StatusPanel1"_s);
+        QVERIFY(label);
+        f.dialogs.chooseNextFolder(u"/tmp/dir\nwith a break"_s);
+        f.child<QPushButton>("BitBtn1")->click();
+        QTemporaryDir tree;
+        const QString folder = tree.filePath(u"two\nlines"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(WriteWholeFile(folder + u"/a.txt"_s, "x"));
+        f.dialogs.chooseNextFolder(tree.path());
+        f.child<QPushButton>("BitBtn1")->click();
+        f.child<QPushButton>("Button1")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.child<QPushButton>("Button1")->text(), u"Start"_s, 20000);
+        f.child<QTableView>("ListView1")->selectRow(0);
+        QCOMPARE(label->text(), tree.filePath(u"two\u2424lines/a.txt"_s));
+        QCOMPARE(label->toolTip(), folder + u"/a.txt"_s);
+    }
+
     void onlineHelp()
     {
         Fixture f;
@@ -374,7 +437,8 @@ private Q_SLOTS:
 
         QCOMPARE(f.dialogs.messages.size(), 1);
         const MessageBoxContent& box = f.dialogs.messages[0];
-        QCOMPARE(box.text, u"Restart Application?"_s);
+        QCOMPARE(box.text, u"Restart Application?\r\rYour settings will be deleted, and Tagscope will start again with "
+                           "its defaults."_s);
         QCOMPARE(box.caption, u"Confirmation"_s);
         QCOMPARE(box.type, DialogType::Confirmation);
         QCOMPARE(box.buttons.size(), 2);

@@ -5,7 +5,9 @@
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -14,6 +16,8 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
+
+#include <utility>
 
 #include <dirent.h>
 
@@ -295,16 +299,27 @@ private Q_SLOTS:
         f.list()->selectionModel()->select(f.model()->index(1, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
 
+        // The header shows what the list is sorted by: nothing after a scan.
+        const auto indicator = [header] {
+            return header->isSortIndicatorShown() && header->sortIndicatorSection() >= 0
+                       ? std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder())
+                       : std::pair(-1, Qt::AscendingOrder);
+        };
+        QCOMPARE(indicator(), std::pair(-1, Qt::AscendingOrder));
+
         clickHeader(0); // the first click on "Filename" sorts descending
         QCOMPARE(f.column0(),
                  (QStringList{f.tree.filePath(u"c.txt"_s), f.tree.filePath(u"b.txt"_s), f.tree.filePath(u"a.jpg"_s)}));
+        QCOMPARE(indicator(), std::pair(0, Qt::DescendingOrder));
         clickHeader(0);
         QCOMPARE(f.column0(),
                  (QStringList{f.tree.filePath(u"a.jpg"_s), f.tree.filePath(u"b.txt"_s), f.tree.filePath(u"c.txt"_s)}));
+        QCOMPARE(indicator(), std::pair(0, Qt::AscendingOrder));
         clickHeader(3); // another column sorts ascending
         QCOMPARE(f.cell(2, 0), f.tree.filePath(u"a.jpg"_s));
         QCOMPARE(f.form->fileList().sortState().SortedColumn, 3);
         QVERIFY(!f.form->fileList().sortState().Descending);
+        QCOMPARE(indicator(), std::pair(3, Qt::AscendingOrder));
 
         // The selected positions stay selected, whatever they show now.
         const QModelIndexList selected = f.list()->selectionModel()->selectedRows();
@@ -317,9 +332,69 @@ private Q_SLOTS:
         // A new scan goes back to column 0 but keeps the direction.
         clickHeader(3);
         QVERIFY(f.form->fileList().sortState().Descending);
+        QCOMPARE(indicator(), std::pair(3, Qt::DescendingOrder));
         f.scanAndWait();
         QCOMPARE(f.form->fileList().sortState().SortedColumn, 0);
         QVERIFY(f.form->fileList().sortState().Descending);
+        QCOMPARE(indicator(), std::pair(-1, Qt::AscendingOrder));
+    }
+
+    // Enter in the filter box and F5 start a scan, and F5 starts one again; neither stops a scan.
+    void keyboardStartsAScan()
+    {
+        ScanFixture f;
+        f.makeFiles({u"a.txt"_s});
+        f.chooseFolder(f.tree.path());
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        auto* edit = f.child<QLineEdit>("EditFile");
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(f.button()->text(), u"STOP"_s);
+        QTest::keyClick(f.list(), Qt::Key_F5); // under way: nothing
+        QCOMPARE(f.button()->text(), u"STOP"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(f.button()->text(), u"Start"_s, 20000);
+        QCOMPARE(f.shell.beeps, 1);
+        QTest::keyClick(f.list(), Qt::Key_F5);
+        QCOMPARE(f.button()->text(), u"STOP"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(f.button()->text(), u"Start"_s, 20000);
+        QCOMPARE(f.shell.beeps, 2);
+    }
+
+    // The rows: a long path shows its file's name (shortened in the middle) with the whole path as tool tip, and
+    // the date column is wide enough for the locale's longest date text. While a scan runs, the second panel
+    // tells how many files it has found.
+    void rowsAndRunningCount()
+    {
+        ScanFixture f;
+        f.makeDeepTree();
+        const QString late = f.tree.filePath(u"late.txt"_s);
+        QVERIFY(WriteWholeFile(late, "x"));
+        QFile file(late);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 28), QTime(22, 58)), QFileDevice::FileModificationTime));
+        file.close();
+        f.chooseFolder(f.tree.path());
+        QStringList counts;
+        connect(f.model(), &QAbstractItemModel::rowsInserted, this, [&] {
+            if (f.button()->text() == u"STOP"_s)
+                counts.append(f.status(1));
+        });
+        f.scanAndWait();
+        QVERIFY(!counts.isEmpty());
+        static const QRegularExpression found(u"^[0-9][0-9,]* files? found$"_s);
+        for (const QString& count : counts)
+            QVERIFY2(found.match(count).hasMatch(), qPrintable(count));
+        QCOMPARE(f.status(1),
+                 QStringLiteral("%1 items")
+                     .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(ScanFixture::kDeepFiles + 1)));
+
+        QCOMPARE(f.list()->textElideMode(), Qt::ElideMiddle);
+        const int row = int(f.column0().indexOf(late));
+        QCOMPARE(f.model()->index(row, 0).data(Qt::ToolTipRole).toString(), late);
+        const QString date = f.cell(row, 2);
+        QCOMPARE(date, u"12/28/26 10:58 PM"_s);
+        QVERIFY(f.list()->columnWidth(2) > f.list()->fontMetrics().horizontalAdvance(date));
     }
 };
 
