@@ -24,6 +24,13 @@ constexpr PictureName kPictures[] = {
     {u"folder-open16", u"folder-open"},
     {u"document-blank16", u"text-x-generic"},
     {u"lightbulb64", u""},
+    // The pictures of file types where the desktop has no icon theme.
+    {u"image16", u""},
+    {u"audio16", u""},
+    {u"video16", u""},
+    {u"archive16", u""},
+    {u"text16", u""},
+    {u"document16", u""},
 };
 
 } // namespace

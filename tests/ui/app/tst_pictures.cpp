@@ -1,7 +1,9 @@
 #include "ui/app/pictures.h"
+#include "ui/filelist/filepictures.h"
 
 #include <QIcon>
 #include <QImage>
+#include <QMimeDatabase>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -46,8 +48,9 @@ private slots:
     void everyPictureDraws_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char* name : {"tagscope", "folder48", "zoom", "exit", "help", "reverse", "feedback", "about",
-                                 "folder-open16", "document-blank16", "lightbulb64"})
+        for (const char* name :
+             {"tagscope", "folder48", "zoom", "exit", "help", "reverse", "feedback", "about", "folder-open16",
+              "document-blank16", "lightbulb64", "image16", "audio16", "video16", "archive16", "text16", "document16"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
 
@@ -92,6 +95,27 @@ private slots:
         const QIcon program = Picture(QStringLiteral("tagscope"));
         QCOMPARE(program.name(), QString());
         QVERIFY(drawsAnything(program, 16));
+    }
+
+    // Without an icon theme (a plain window manager), images, audio, video, archives, documents and text each get a
+    // picture of their own, and a kind of file the program has no picture for gets none (the list shows the blank
+    // document then).
+    void fileTypesWithoutATheme()
+    {
+        QIcon::setThemeSearchPaths({});
+        QIcon::setThemeName(QString());
+        const FilePictures pictures;
+        const QMimeDatabase types;
+        QList<QImage> seen;
+        for (const char* file : {"a.png", "a.mp3", "a.mp4", "a.zip", "a.pdf", "a.txt"}) {
+            const QIcon icon =
+                pictures.typePicture(types.mimeTypeForFile(QString::fromLatin1(file), QMimeDatabase::MatchExtension));
+            QVERIFY2(drawsAnything(icon, 16), file);
+            const QImage image = icon.pixmap(16, 16).toImage();
+            QVERIFY2(!seen.contains(image), file);
+            seen.append(image);
+        }
+        QVERIFY(pictures.typePicture(types.mimeTypeForName(QStringLiteral("application/octet-stream"))).isNull());
     }
 
 private:
