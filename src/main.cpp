@@ -7,6 +7,7 @@
 #include "ui/app/application.h"
 #include "ui/app/qtdesktopshell.h"
 #include "ui/app/qtdialogs.h"
+#include "ui/app/windowstate.h"
 
 #include <QLocale>
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     startup.programPath = QCoreApplication::applicationFilePath();
     startup.programFolder = QCoreApplication::applicationDirPath();
     startup.configHome = UserConfigHome();
+    startup.stateHome = UserStateHome();
     startup.locale = QLocale::system();
     startup.serviceHost = QStringLiteral(TAGSCOPE_SERVICE_HOST);
 

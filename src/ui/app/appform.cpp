@@ -4,6 +4,7 @@
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
 #include "core/app/versioninfo.h"
+#include "core/app/windowplacement.h"
 #include "core/filelist/namemask.h"
 #include "ui/app/balloonhint.h"
 #include "ui/app/commandcontext.h"
@@ -202,6 +203,7 @@ void TAppForm::createControls()
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     paneLayout->addWidget(RichEdit1);
     Panel1->hide();
+    Panel1->installEventFilter(this);
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
     column->addWidget(Splitter1, 1);
@@ -264,8 +266,7 @@ void TAppForm::createCommands()
         *m_context,
         FileListCommands::Controls{EditFile, CheckBox1, CheckBox3, CheckBox4, CheckBoxFile, BitBtn1, Button1},
         *m_folder);
-    m_metadata = std::make_unique<MetadataCommands>(
-        *m_context, m_menus, MetadataCommands::Controls{centralWidget(), Splitter1, Panel1, RichEdit1});
+    m_metadata = std::make_unique<MetadataCommands>(*m_context, m_menus, MetadataCommands::Controls{Panel1, RichEdit1});
 }
 
 void TAppForm::FormCreate()
@@ -286,6 +287,13 @@ void TAppForm::FormCreate()
             ChooseDataFolder(m_startup.programFolder, m_startup.configHome, m_values.companyName, m_values.productName);
         m_settings.open(m_values.dataFolder + u"settings.ini"_s);
         loadSettings();
+        if (!m_startup.stateHome.isEmpty()) {
+            m_layoutFile = WindowState::FilePath(m_startup.stateHome, m_values.companyName, m_values.productName);
+            m_layout = WindowState::Read(m_layoutFile);
+            QHeaderView* header = ListView1->horizontalHeader();
+            if (!m_layout.columns.isEmpty() && header->restoreState(m_layout.columns))
+                header->setSortIndicator(-1, Qt::AscendingOrder); // the list is sorted by nothing yet
+        }
     });
 }
 
@@ -359,6 +367,10 @@ void TAppForm::CheckBoxFileMouseLeave()
 
 bool TAppForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Panel1 && event->type() == QEvent::Show && !std::exchange(m_paneShown, true)) {
+        // The pane first shows at half the client width, or at the width it had when the window last closed.
+        SetPaneWidth(*Splitter1, *Panel1, m_layout.paneWidth > 0 ? m_layout.paneWidth : centralWidget()->width() / 2);
+    }
     if (watched == CheckBoxFile) {
         if (event->type() == QEvent::Enter)
             CheckBoxFileMouseEnter();
@@ -467,10 +479,42 @@ void TAppForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        if (const QScreen* s = screen())
-            move(s->availableGeometry().center() - rect().center());
+        placeWindow();
         FormShow();
     }
+}
+
+void TAppForm::placeWindow()
+{
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return;
+    QRect wanted = m_layout.geometry.value_or(geometry());
+    if (!m_layout.geometry) {
+        const QScreen* own = screen() ? screen() : primary;
+        wanted.moveCenter(own->availableGeometry().center());
+    }
+    // The frame, title bar included, must fit: the window manager's decoration around the window.
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens.append(s->availableGeometry());
+    setGeometry(FitOntoScreens(wanted + frame, screens, primary->availableGeometry()) - frame);
+    if (m_layout.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TAppForm::saveLayout()
+{
+    if (m_layoutFile.isEmpty())
+        return;
+    WindowState layout;
+    layout.geometry = normalGeometry();
+    layout.maximized = isMaximized();
+    layout.paneWidth = m_paneShown ? Panel1->width() : m_layout.paneWidth;
+    layout.columns = ListView1->horizontalHeader()->saveState();
+    layout.write(m_layoutFile); // the layout is a convenience: a file that cannot be written is no error
 }
 
 void TAppForm::FormShow()
@@ -495,8 +539,9 @@ void TAppForm::closeEvent(QCloseEvent* event)
         m_closing = true;
         // Ending the work under way may take a moment: the window goes at once instead of standing there frozen.
         hide();
-        RunCommand(m_dialogs, [this] { m_settings.flush(); });
         FormDestroy();
+        saveLayout();
+        RunCommand(m_dialogs, [this] { m_settings.flush(); });
     }
     QMainWindow::closeEvent(event);
 }

@@ -6,6 +6,7 @@
 #include "ui/app/busycursor.h"
 #include "ui/app/mainmenus.h"
 #include "ui/app/settingsfile.h"
+#include "ui/app/windowstate.h"
 #include "ui/filelist/filepictures.h"
 
 #include <QLocale>
@@ -37,6 +38,7 @@ struct AppStartup
     QString programPath;   // the executable whose version data names the company and the product
     QString programFolder; // the folder of the executable, without trailing separator
     QString configHome;    // the per-user configuration folder ($XDG_CONFIG_HOME)
+    QString stateHome;     // where the window's layout is kept ($XDG_STATE_HOME); empty: nowhere
     QLocale locale;        // the user's locale settings
     QString serviceHost;   // host of the maker's web service; empty: never contact any host
 };
@@ -83,6 +85,9 @@ private:
     void FormShow();
     void FormResize();
     void FormDestroy();
+    // Places the window where it was last time, or centred, and wholly on a screen.
+    void placeWindow();
+    void saveLayout();
 
     void WMDropFiles(const QStringList& paths);
     void Help2Click();
@@ -105,6 +110,9 @@ private:
     bool m_filterTyped = false; // the filter's text changed because the user typed
     bool m_shown = false;
     bool m_closing = false;
+    QString m_layoutFile; // where the window's layout is kept; empty when nowhere
+    WindowState m_layout; // the layout read at start
+    bool m_paneShown = false;
     BusyCursor m_busy;
 
     FileRecords m_fileRecords; // the listed files; row i of ListView1 shows record i

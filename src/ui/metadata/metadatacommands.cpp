@@ -12,13 +12,11 @@
 #include "core/platform/privatetemp.h"
 #include "ui/app/errorreport.h"
 #include "ui/app/mainmenus.h"
-#include "ui/app/splitpane.h"
 #include "ui/app/statuspanels.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QPlainTextEdit>
-#include <QSplitter>
 #include <QTableView>
 #include <QTextDocument>
 
@@ -172,10 +170,8 @@ void MetadataCommands::ListView1SelectItem()
     const int row = firstSelectedRow();
     if (row < 0)
         return;
-    if (m_controls.Panel1->isHidden()) {
-        m_controls.Panel1->show();
-        SetPaneWidth(*m_controls.Splitter1, *m_controls.Panel1, m_controls.client->width() / 2);
-    }
+    // The window gives the pane its width when it first shows.
+    m_controls.Panel1->show();
     const QString path = m_ctx.records.at(std::size_t(row)).FFullName();
     m_reportBusy.set(true);
     m_ctx.status.setText(0, u"Processing..."_s);

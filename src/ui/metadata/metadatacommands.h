@@ -15,7 +15,6 @@
 
 class ExifToolSession;
 class QPlainTextEdit;
-class QSplitter;
 class QWidget;
 struct MainMenus;
 struct MetadataReport;
@@ -29,12 +28,10 @@ class MetadataCommands final : public QObject
     Q_DISABLE_COPY_MOVE(MetadataCommands)
 
 public:
-    // The pane and where it sits.
+    // The pane, hidden until the first report, and its text.
     struct Controls
     {
-        QWidget* client;      // the window's client area, whose half the pane takes when it is first shown
-        QSplitter* Splitter1; // the list left, the pane right
-        QWidget* Panel1;      // the pane
+        QWidget* Panel1;
         QPlainTextEdit* RichEdit1;
     };
 

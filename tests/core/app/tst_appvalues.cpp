@@ -1,6 +1,7 @@
 #include "core/app/appvalues.h"
 #include "core/app/datafolder.h"
 #include "core/app/dialogs.h"
+#include "core/app/windowplacement.h"
 #include "core/base/errors.h"
 #include "core/base/paths.h"
 #include "support/unprivileged.h"
@@ -20,6 +21,30 @@ class TestAppValues : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void fitOntoScreens_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("expected");
+        // Two screens side by side, the second taller; the first is the primary one.
+        QTest::newRow("inside the first screen") << QRect(100, 100, 812, 500) << QRect(100, 100, 812, 500);
+        QTest::newRow("inside the second screen") << QRect(1700, 600, 812, 500) << QRect(1700, 600, 812, 500);
+        QTest::newRow("off every screen: centred on the primary one")
+            << QRect(-5000, 100, 812, 500) << QRect(394, 250, 812, 500);
+        QTest::newRow("partly off to the left: moved in") << QRect(-12, 100, 812, 500) << QRect(0, 100, 812, 500);
+        QTest::newRow("over the bottom of its screen: moved up")
+            << QRect(1700, 1000, 812, 500) << QRect(1700, 700, 812, 500);
+        QTest::newRow("wider than its screen (scaled up): shrunk and moved in")
+            << QRect(-12, 20, 1624, 900) << QRect(0, 20, 1600, 900);
+        QTest::newRow("taller than every screen") << QRect(100, 0, 800, 3000) << QRect(100, 0, 800, 1000);
+    }
+    void fitOntoScreens()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, expected);
+        const QRect primary(0, 0, 1600, 1000);
+        QCOMPARE(FitOntoScreens(window, {primary, QRect(1600, 0, 1280, 1200)}, primary), expected);
+    }
+
     void dataFolderIsTheProgramFolderWhenWritable()
     {
         QTemporaryDir program;

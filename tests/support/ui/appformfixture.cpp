@@ -26,12 +26,18 @@ QString AppFormFixture::settingsPath() const
     return program.filePath(u"settings.ini"_s);
 }
 
+QString AppFormFixture::layoutPath() const
+{
+    return state.filePath(u"BRINDLE/Tagscope/window.ini"_s);
+}
+
 TAppForm& AppFormFixture::start(const QString& programFolder, Deployment deployment)
 {
     AppStartup startup;
     startup.programPath = QCoreApplication::applicationFilePath();
     startup.programFolder = programFolder.isEmpty() ? program.path() : programFolder;
     startup.configHome = config.path();
+    startup.stateHome = state.path();
     startup.locale = QLocale(QLocale::English, QLocale::UnitedStates);
     startup.serviceHost = u"www.brindle.example"_s;
     form = std::make_unique<TAppForm>(startup, dialogs, shell);

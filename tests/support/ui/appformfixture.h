@@ -21,11 +21,14 @@ struct AppFormFixture
 
     QTemporaryDir program;
     QTemporaryDir config;
+    QTemporaryDir state;
     FakeDialogs dialogs;
     FakeDesktopShell shell;
     std::unique_ptr<TAppForm> form;
 
     QString settingsPath() const;
+    // Where the window keeps its layout.
+    QString layoutPath() const;
     // Creates the window; programFolder defaults to the fixture's own program folder. Unless told otherwise, waits
     // until ExifTool's deployment has ended.
     enum class Deployment

@@ -18,7 +18,9 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QScopeGuard>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -407,6 +409,57 @@ private Q_SLOTS:
         f.child<QTableView>("ListView1")->selectRow(0);
         QCOMPARE(label->text(), tree.filePath(u"two\u2424lines/a.txt"_s));
         QCOMPARE(label->toolTip(), folder + u"/a.txt"_s);
+    }
+
+    // Size, place, the pane's width and the columns come back at the next start, from a file of their own:
+    // settings.ini keeps its bytes.
+    void layoutIsRememberedInAFileOfItsOwn()
+    {
+        Fixture f;
+        {
+            TAppForm& form = f.start();
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.setGeometry(50, 60, 1000, 600);
+            auto* header = f.child<QTableView>("ListView1")->horizontalHeader();
+            header->resizeSection(1, 123);
+            header->moveSection(3, 0);
+            QWidget* pane = f.child<QWidget>("Panel1");
+            pane->show();
+            QTRY_COMPARE(pane->width(), f.form->centralWidget()->width() / 2); // half the width the first time
+            f.child<QSplitter>("Splitter1")->setSizes({700, 295});
+            QTRY_COMPARE(pane->width(), 295);
+            const QByteArray settings = readFile(f.settingsPath());
+            form.close();
+            QCOMPARE(readFile(f.settingsPath()), settings);
+            QVERIFY(QFile::exists(f.layoutPath()));
+            f.form.reset();
+        }
+        TAppForm& form = f.start();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.geometry(), QRect(50, 60, 1000, 600));
+        auto* header = f.child<QTableView>("ListView1")->horizontalHeader();
+        QCOMPARE(header->sectionSize(1), 123);
+        QCOMPARE(header->logicalIndex(0), 3);
+        QVERIFY(header->sortIndicatorSection() < 0);
+        QWidget* pane = f.child<QWidget>("Panel1");
+        QVERIFY(pane->isHidden());
+        pane->show();
+        QTRY_COMPARE(pane->width(), 295);
+    }
+
+    // A place that no screen shows any more (another monitor, another scaling) is moved onto the screen.
+    void rememberedPlaceOffEveryScreenIsMovedBack()
+    {
+        Fixture f;
+        QVERIFY(QDir().mkpath(QFileInfo(f.layoutPath()).path()));
+        writeFile(f.layoutPath(), "[Window]\nGeometry=@Rect(-5000 100 812 500)\n");
+        TAppForm& form = f.start();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.size(), QSize(812, 500));
+        QVERIFY2(QRect(0, 0, 1600, 1000).contains(form.geometry()), qPrintable(QString::number(form.x())));
     }
 
     void onlineHelp()
