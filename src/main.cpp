@@ -3,6 +3,7 @@
 #include "core/platform/filelimit.h"
 #include "core/platform/instancelock.h"
 #include "core/platform/privatetemp.h"
+#include "core/platform/terminationsignals.h"
 #include "ui/app/appform.h"
 #include "ui/app/application.h"
 #include "ui/app/qtdesktopshell.h"
@@ -41,6 +42,13 @@ int main(int argc, char** argv)
     startup.serviceHost = QStringLiteral(TAGSCOPE_SERVICE_HOST);
 
     TAppForm form(startup, dialogs, shell);
+    // Ended from outside (logging out, Ctrl+C in a terminal, kill): the event loop ends first, also a modal box's,
+    // so that no command is under way when the window closes.
+    const TerminationSignals ending;
+    QObject::connect(&ending, &TerminationSignals::received, &app, [] { QCoreApplication::quit(); });
     form.show();
-    return app.exec();
+    const int result = app.exec();
+    // As when the user closes it: the layout saved, the work under way ended, the ExifTool folder deleted.
+    form.close();
+    return result;
 }
