@@ -1,0 +1,173 @@
+#include "core/export/exportlines.h"
+
+#include "core/base/paths.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+QString QuoteCsvField(const QString& text, QChar separator)
+{
+    if (!text.contains(separator) && !text.contains(u'"'))
+        return text;
+    QString quoted = text;
+    quoted.replace(u'"', u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+int KacTaneSlashVar(QStringView dosyaadi)
+{
+    return int(dosyaadi.count(kPathSeparator));
+}
+
+QString TreeviewYap(const QString& dosyaadi, const QString& bosluk, int KacTaneSlashGozardiEt)
+{
+    const int levels = KacTaneSlashVar(dosyaadi) - KacTaneSlashGozardiEt;
+    if (levels <= 0)
+        return dosyaadi;
+    return bosluk.repeated(4 * levels) + dosyaadi;
+}
+
+QStringList SplitDelimited(QStringView line, QChar separator)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype size = line.size();
+    while (i < size) {
+        QString field;
+        if (line[i] == u'"') {
+            ++i;
+            while (i < size) {
+                if (line[i] == u'"') {
+                    if (i + 1 < size && line[i + 1] == u'"') {
+                        field += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i; // the closing quote
+                    break;
+                }
+                field += line[i++];
+            }
+            // Anything up to the next separator belongs to no field of a line the export built.
+            while (i < size && line[i] != separator)
+                ++i;
+        } else {
+            const qsizetype end = line.indexOf(separator, i);
+            const qsizetype stop = end < 0 ? size : end;
+            field = line.sliced(i, stop - i).toString();
+            i = stop;
+        }
+        fields.append(field);
+        if (i < size && line[i] == separator) {
+            ++i;
+            if (i == size)
+                fields.append(QString());
+        }
+    }
+    return fields;
+}
+
+QString HtmlEscaped(QStringView text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&':
+            escaped += u"&amp;"_s;
+            break;
+        case u'<':
+            escaped += u"&lt;"_s;
+            break;
+        case u'>':
+            escaped += u"&gt;"_s;
+            break;
+        case u'"':
+            escaped += u"&quot;"_s;
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+ExportLineBuilder::ExportLineBuilder(const ExportOptions& options, const QLocale& locale)
+    : m_options(options), m_locale(locale), m_dates(locale),
+      m_separator(options.output == ExportOutput::Txt ? QChar(u'\t') : options.listSeparator),
+      m_unit(options.output == ExportOutput::Html ? u"&nbsp;"_s : u" "_s)
+{}
+
+QString ExportLineBuilder::header() const
+{
+    QStringList labels;
+    if (m_options.name)
+        labels.append(u"Name"_s);
+    if (m_options.extension)
+        labels.append(u"Extension"_s);
+    if (m_options.date)
+        labels.append(u"Date"_s);
+    if (m_options.size)
+        labels.append(u"Size"_s);
+    if (m_options.output == ExportOutput::Html) {
+        QString row = u"<tr>"_s;
+        for (const QString& label : labels)
+            row += u"<th>"_s + label + u"</th>"_s;
+        return row + u"</tr>"_s;
+    }
+    return joined(labels, false);
+}
+
+QStringList ExportLineBuilder::fields(const ExportRecord& record)
+{
+    QStringList texts;
+    if (m_options.name) {
+        const bool html = m_options.output == ExportOutput::Html;
+        const QString fullName = record.fullName();
+        QString name = html ? HtmlEscaped(fullName) : fullName;
+        if (m_options.treeview) {
+            // The depth is the path's own; the entities of the escaped text hold no separator.
+            if (!m_baseline)
+                m_baseline = KacTaneSlashVar(fullName);
+            const int levels = KacTaneSlashVar(fullName) - *m_baseline;
+            if (levels > 0)
+                name.prepend(m_unit.repeated(4 * levels));
+        }
+        texts.append(name);
+    }
+    if (m_options.extension)
+        texts.append(record.extension);
+    if (m_options.date)
+        texts.append(record.dateKey == kUnknownDateKey ? QString() : m_dates.text(record.dateKey));
+    if (m_options.size)
+        texts.append(QString::number(record.size));
+    return texts;
+}
+
+QString ExportLineBuilder::line(const ExportRecord& record)
+{
+    QStringList texts = fields(record);
+    if (m_options.output == ExportOutput::Html) {
+        QString row = u"<tr>"_s;
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            // The name is escaped already, with the tree layout's entities as markup.
+            const QString& text = texts.at(i);
+            const bool isName = m_options.name && i == 0;
+            row += u"<td>"_s + (isName ? text : HtmlEscaped(text)) + u"</td>"_s;
+        }
+        return row + u"</tr>"_s;
+    }
+    return joined(texts, m_options.output != ExportOutput::Txt);
+}
+
+QString ExportLineBuilder::joined(const QStringList& texts, bool quote) const
+{
+    // Every text is preceded by the separator, and the line's leading separator is then taken away.
+    QString line;
+    for (const QString& text : texts) {
+        line += m_separator;
+        line += quote ? QuoteCsvField(text, m_separator) : text;
+    }
+    if (line.startsWith(m_separator))
+        line.remove(0, 1);
+    return line;
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/filelist/filetexts.h"
+
+#include <QChar>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+// What "Save File List..." writes.
+enum class ExportOutput
+{
+    Html,
+    Txt,
+    Csv,
+    Spreadsheet, // XLS or XLSX, by the file's name
+};
+
+// The choices of the export dialog.
+struct ExportOptions
+{
+    bool headers = true;
+    bool name = true; // the columns, always in this order
+    bool extension = false;
+    bool date = false;
+    bool size = false;
+    bool treeview = false; // indent the names as a folder tree (only with the Name column)
+    ExportOutput output = ExportOutput::Html;
+    QChar listSeparator = u','; // the separator of CSV and spreadsheet lines
+    QString title;              // the application name, the title of an HTML page
+};
+
+// One exported file, as the list holds it at the moment of Save.
+struct ExportRecord
+{
+    QString folder; // with its trailing separator; the texts are shared with the list's record
+    QString name;
+    QString extension;
+    qint64 dateKey = kUnknownDateKey;
+    qint64 size = -1;
+
+    // The Name column: the list's first-column text, the full path.
+    QString fullName() const { return folder + name; }
+};
+
+// One CSV field: a text holding the separator or a double quote gets its double quotes doubled and is enclosed in
+// double quotes; any other text stays as it is (blanks, tabs and line breaks do not cause quoting).
+QString QuoteCsvField(const QString& text, QChar separator);
+
+// The depth of a path (the name means "how many slashes are there"): how many separators it holds, wherever they
+// stand.
+int KacTaneSlashVar(QStringView dosyaadi);
+
+// The path preceded by four units (bosluk) per level it lies deeper than the baseline (the name means "make the
+// tree view"); unchanged when it lies no deeper.
+QString TreeviewYap(const QString& dosyaadi, const QString& bosluk, int KacTaneSlashGozardiEt);
+
+// A line of CSV or spreadsheet fields back into its fields, with separator as the only delimiter and the double quote
+// as the quote character; an empty line has no fields, and a separator at the very end adds an empty field.
+QStringList SplitDelimited(QStringView line, QChar separator);
+
+// text with "&", "<", ">" and '"' written as HTML entities, so that a file name shows as text and runs nothing.
+QString HtmlEscaped(QStringView text);
+
+// Builds the lines of one export: the header line and one line per file, for the output's kind. The tree layout's
+// baseline is fixed at the first file whose name is written, so a builder serves one press of Save.
+class ExportLineBuilder final
+{
+public:
+    ExportLineBuilder(const ExportOptions& options, const QLocale& locale);
+
+    // The header line (TXT, CSV, spreadsheet: the labels joined by the separator, never quoted), or for HTML the
+    // header row.
+    QString header() const;
+    // The file's line (TXT: texts joined by TAB; CSV and spreadsheet: quoted fields joined by the separator), or for
+    // HTML its table row.
+    QString line(const ExportRecord& record);
+    // The texts of the file's fields before they are quoted or joined (the tree layout applied).
+    QStringList fields(const ExportRecord& record);
+
+    QChar separator() const { return m_separator; }
+
+private:
+    QString joined(const QStringList& texts, bool quote) const;
+
+    const ExportOptions m_options;
+    QLocale m_locale;
+    FileDateTexts m_dates;
+    QChar m_separator;
+    QString m_unit; // one unit of the tree layout
+    std::optional<int> m_baseline;
+};
