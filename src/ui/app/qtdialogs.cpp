@@ -120,8 +120,13 @@ std::optional<SaveFileChoice> QtDialogs::chooseSaveFile(const SaveFileRequest& r
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(QtNameFilters(request.filter));
+    const QStringList nameFilters = QtNameFilters(request.filter);
+    dialog.setNameFilters(nameFilters);
     dialog.setDefaultSuffix(request.defaultExtension);
+    // A name typed without an extension gets the one of the chosen file type.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+        dialog.setDefaultSuffix(FilterExtension(request.filter, nameFilters.indexOf(chosen), request.defaultExtension));
+    });
     // The question is asked below, for the name with its default extension, and its answer is kept: a native
     // dialog may ask for the name as typed and add the extension afterwards.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -130,7 +135,7 @@ std::optional<SaveFileChoice> QtDialogs::chooseSaveFile(const SaveFileRequest& r
     for (;;) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        const QString path = typedName(dialog, request.defaultExtension).value_or(dialog.selectedFiles().constFirst());
+        const QString path = typedName(dialog, dialog.defaultSuffix()).value_or(dialog.selectedFiles().constFirst());
         if (!QFileInfo::exists(path))
             return SaveFileChoice{path, false};
         const MessageBoxContent question =
@@ -158,4 +163,14 @@ QStringList QtNameFilters(const QString& filter)
         filters.append(description + u" ("_s + patterns.join(u' ') + u')');
     }
     return filters;
+}
+
+QString FilterExtension(const QString& filter, qsizetype index, const QString& defaultExtension)
+{
+    const QStringList parts = filter.split(u'|');
+    if (index < 0 || 2 * index + 1 >= parts.size())
+        return defaultExtension;
+    static const QRegularExpression oneExtension(u"^\\*\\.([^*?.;\\[\\]]+)$"_s);
+    const QRegularExpressionMatch match = oneExtension.match(parts.at(2 * index + 1));
+    return match.hasMatch() ? match.captured(1) : defaultExtension;
 }

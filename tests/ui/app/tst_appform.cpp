@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -602,6 +603,45 @@ private Q_SLOTS:
         request.filter = u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
         request.defaultExtension = u"txt"_s;
         request.proposedName = folder.filePath(u"report.txt"_s);
+        const std::optional<SaveFileChoice> choice = dialogs.chooseSaveFile(request);
+        QVERIFY(choice);
+        QCOMPARE(choice->path, folder.filePath(chosen));
+    }
+
+    // The real file dialog: a name typed without an extension gets the one of the chosen file type.
+    void typedNameTakesTheChosenTypesExtension_data()
+    {
+        QTest::addColumn<int>("type"); // -1: the type the dialog opened with
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("first type") << -1 << u"list.xls"_s;
+        QTest::newRow("second type") << 1 << u"list.xlsx"_s;
+        QTest::newRow("any file: the default extension") << 2 << u"list.xls"_s;
+    }
+    void typedNameTakesTheChosenTypesExtension()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, chosen);
+        QTemporaryDir folder;
+        QtDialogs dialogs;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* types = dialog->findChild<QComboBox*>(u"fileTypeCombo"_s);
+            auto* edit = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+            QVERIFY(types && edit);
+            if (type >= 0) {
+                // As the user picks it from the list.
+                types->setCurrentIndex(type);
+                emit types->activated(type);
+                emit types->textActivated(types->itemText(type));
+            }
+            edit->setText(u"list"_s);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        SaveFileRequest request;
+        request.filter = u"XLS File|*.xls|XLSX File|*.xlsx|Any File|*.*"_s;
+        request.defaultExtension = u"xls"_s;
+        request.proposedName = folder.filePath(u"x"_s);
         const std::optional<SaveFileChoice> choice = dialogs.chooseSaveFile(request);
         QVERIFY(choice);
         QCOMPARE(choice->path, folder.filePath(chosen));
