@@ -1,5 +1,6 @@
 #include "core/export/compoundfile.h"
 
+#include <QIODevice>
 #include <QtEndian>
 
 #include <algorithm>
@@ -53,11 +54,13 @@ QByteArray directoryEntry(const QString& name, quint8 type, quint32 child, quint
 
 } // namespace
 
-QByteArray CompoundFileWithStream(const QString& streamName, QByteArray stream)
+bool WriteCompoundFile(QIODevice& out, const QString& streamName, const QList<QByteArray>& streamParts)
 {
-    if (stream.size() < kMiniStreamCutoff)
-        stream.append(QByteArray(kMiniStreamCutoff - stream.size(), '\0'));
-    const qsizetype streamSectors = sectorsFor(stream.size());
+    qsizetype streamSize = 0;
+    for (const QByteArray& part : streamParts)
+        streamSize += part.size();
+    streamSize = std::max(streamSize, kMiniStreamCutoff);
+    const qsizetype streamSectors = sectorsFor(streamSize);
     constexpr qsizetype directorySectors = 1; // four entries: the root, the stream and two unused ones
 
     // The FAT describes every sector, its own and those of the DIFAT included; beyond 109 FAT sectors the DIFAT
@@ -78,7 +81,6 @@ QByteArray CompoundFileWithStream(const QString& streamName, QByteArray stream)
     const quint32 directoryStart = quint32(streamSectors);
     const quint32 fatStart = directoryStart + directorySectors;
     const quint32 difatStart = fatStart + quint32(fatSectors);
-    const qsizetype totalSectors = streamSectors + directorySectors + fatSectors + difatSectors;
 
     QByteArray header(kSectorSize, '\0');
     static constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
@@ -107,19 +109,26 @@ QByteArray CompoundFileWithStream(const QString& streamName, QByteArray stream)
     for (qsizetype i = 0; i < difatSectors; ++i)
         fat[difatStart + std::size_t(i)] = kDifatSector;
 
-    const quint32 streamSize = quint32(stream.size());
-    QByteArray file = header;
-    file.reserve(kSectorSize * (1 + totalSectors));
-    stream.append(QByteArray(streamSectors * kSectorSize - stream.size(), '\0'));
-    file.append(stream);
-    QByteArray directory = directoryEntry(QStringLiteral("Root Entry"), 5, 1, kEndOfChain, 0) +
-                           directoryEntry(streamName, 2, kNoStream, 0, streamSize) +
-                           directoryEntry({}, 0, kNoStream, 0, 0) + directoryEntry({}, 0, kNoStream, 0, 0);
-    file.append(directory);
+    const auto write = [&out](const QByteArray& bytes) { return out.write(bytes) == bytes.size(); };
+    if (!write(header))
+        return false;
+    qsizetype written = 0;
+    for (const QByteArray& part : streamParts) {
+        if (!write(part))
+            return false;
+        written += part.size();
+    }
+    // The stream fills whole sectors.
+    if (!write(QByteArray(streamSectors * kSectorSize - written, '\0')))
+        return false;
+    const QByteArray directory = directoryEntry(QStringLiteral("Root Entry"), 5, 1, kEndOfChain, 0) +
+                                 directoryEntry(streamName, 2, kNoStream, 0, quint32(streamSize)) +
+                                 directoryEntry({}, 0, kNoStream, 0, 0) + directoryEntry({}, 0, kNoStream, 0, 0);
     QByteArray fatBytes(fatSectors * kSectorSize, '\0');
     for (std::size_t i = 0; i < fat.size(); ++i)
         put32(fatBytes, qsizetype(4 * i), fat[i]);
-    file.append(fatBytes);
+    if (!write(directory) || !write(fatBytes))
+        return false;
     // The DIFAT sectors: the FAT sectors after the first 109, and each time the next DIFAT sector.
     for (qsizetype d = 0; d < difatSectors; ++d) {
         QByteArray sector(kSectorSize, '\0');
@@ -128,7 +137,8 @@ QByteArray CompoundFileWithStream(const QString& streamName, QByteArray stream)
             put32(sector, 4 * k, fatIndex < fatSectors ? fatStart + quint32(fatIndex) : kFreeSector);
         }
         put32(sector, kSectorSize - 4, d + 1 < difatSectors ? difatStart + quint32(d + 1) : kEndOfChain);
-        file.append(sector);
+        if (!write(sector))
+            return false;
     }
-    return file;
+    return true;
 }

@@ -124,7 +124,7 @@ private:
     std::stop_token m_stop;
 };
 
-ExportResult writeText(const QString& fileName, const ExportOptions& options, const std::vector<ExportRecord>& records,
+ExportResult writeText(const QString& fileName, const ExportOptions& options, const ExportRows& records,
                        ExportLineBuilder& builder, RowLoop& loop)
 {
     const bool html = options.output == ExportOutput::Html;
@@ -159,17 +159,16 @@ ExportResult writeText(const QString& fileName, const ExportOptions& options, co
     return Written();
 }
 
-ExportResult writeSpreadsheet(const QString& fileName, const ExportOptions& options,
-                              const std::vector<ExportRecord>& records, ExportLineBuilder& builder,
-                              const QString& tempFolder, RowLoop& loop)
+ExportResult writeSpreadsheet(const QString& fileName, const ExportOptions& options, const ExportRows& records,
+                              ExportLineBuilder& builder, const QString& tempFolder, RowLoop& loop)
 {
     const bool xlsx = IsXlsxName(fileName);
     const std::size_t rows = records.size() + (options.headers ? 1 : 0);
     if (!xlsx && rows > std::size_t(kXlsMaxRows)) {
         return SpreadsheetFailed(
-                    u"An XLS workbook holds at most %1 rows, and this list needs %2. Save it under a name ending in "
-                    u"\".xlsx\" to get an XLSX workbook, which holds them all."_s.arg(kXlsMaxRows)
-                        .arg(qulonglong(rows)));
+            u"An XLS workbook holds at most %1 rows, and this list needs %2. Save it under a name ending in "
+            u"\".xlsx\" to get an XLSX workbook, which holds them all."_s.arg(kXlsMaxRows)
+                .arg(qulonglong(rows)));
     }
     try {
         const std::unique_ptr<SpreadsheetWriter> writer =
@@ -201,19 +200,66 @@ ExportResult writeSpreadsheet(const QString& fileName, const ExportOptions& opti
 
 } // namespace
 
-std::vector<ExportRecord> ExportSnapshot(const FileRecords& records)
+quint32 ExportRows::TextTable::indexOf(const QString& text)
+{
+    // Files of one folder mostly follow each other, so the last text is looked at first.
+    const void* data = text.constData();
+    if (data == m_lastData && !m_texts.empty())
+        return m_lastIndex;
+    auto it = m_byData.constFind(data);
+    if (it == m_byData.constEnd()) {
+        it = m_byData.insert(data, quint32(m_texts.size()));
+        m_texts.push_back(text); // holds the characters, so the key stays theirs
+    }
+    m_lastData = data;
+    m_lastIndex = *it;
+    return *it;
+}
+
+ExportRows::ExportRows(const std::vector<ExportRecord>& records)
+{
+    reserve(records.size());
+    for (const ExportRecord& r : records)
+        append(r.folder, r.name, r.extension, r.dateKey, r.size);
+}
+
+void ExportRows::reserve(std::size_t count)
+{
+    m_names.reserve(count);
+    m_folderOf.reserve(count);
+    m_extensionOf.reserve(count);
+    m_dateKeys.reserve(count);
+    m_sizes.reserve(count);
+}
+
+void ExportRows::append(const QString& folder, const QString& name, const QString& extension, qint64 dateKey,
+                        qint64 size)
+{
+    m_names.push_back(name);
+    m_folderOf.push_back(m_folders.indexOf(folder));
+    m_extensionOf.push_back(m_extensions.indexOf(extension));
+    m_dateKeys.push_back(dateKey);
+    m_sizes.push_back(size);
+}
+
+ExportRecord ExportRows::operator[](std::size_t i) const
+{
+    return {m_folders.at(m_folderOf[i]), m_names[i], m_extensions.at(m_extensionOf[i]), m_dateKeys[i], m_sizes[i]};
+}
+
+ExportRows ExportSnapshot(const FileRecords& records)
 {
     const FileRecords::Reader list = records.read();
-    std::vector<ExportRecord> snapshot;
+    ExportRows snapshot;
     snapshot.reserve(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
         const TMyRecord& record = list[i];
-        snapshot.push_back({record.FFolder, record.FName, record.FExtension, record.FDateKey, record.FSize});
+        snapshot.append(record.FFolder, record.FName, record.FExtension, record.FDateKey, record.FSize);
     }
     return snapshot;
 }
 
-ExportResult WriteExport(const QString& fileName, const ExportOptions& options, const std::vector<ExportRecord>& records,
+ExportResult WriteExport(const QString& fileName, const ExportOptions& options, const ExportRows& records,
                          const QLocale& locale, const QString& tempFolder, std::atomic<qint64>* rowsDone,
                          std::stop_token stop)
 {

@@ -265,7 +265,7 @@ public:
         record(globals, Eof, {});
         qToLittleEndian(quint32(globals.size()), globals.data() + sheetOffsetAt);
 
-        QByteArray stream = globals;
+        QByteArray sheetHead;
         Bytes sheetBof;
         sheetBof.u16(0x0600);
         sheetBof.u16(0x0010); // a worksheet
@@ -273,14 +273,14 @@ public:
         sheetBof.u16(0x07CC);
         sheetBof.u32(0);
         sheetBof.u32(0x00000006);
-        record(stream, Bof, sheetBof.data());
+        record(sheetHead, Bof, sheetBof.data());
         Bytes dimensions;
         dimensions.u32(0);
         dimensions.u32(quint32(m_rows));
         dimensions.u16(0);
         dimensions.u16(quint16(m_columns));
         dimensions.u16(0);
-        record(stream, Dimensions, dimensions.data());
+        record(sheetHead, Dimensions, dimensions.data());
         if (m_widthColumns > 0) {
             Bytes column;
             column.u16(0);
@@ -291,9 +291,9 @@ public:
             column.u16(kDefaultCellXf);
             column.u16(0);
             column.u16(0);
-            record(stream, ColInfo, column.data());
+            record(sheetHead, ColInfo, column.data());
         }
-        stream.append(m_cells);
+        QByteArray sheetTail;
         Bytes window2;
         window2.u16(0x06B6); // grid lines, headers, zeros shown, the first sheet selected
         window2.u16(0);
@@ -302,12 +302,12 @@ public:
         window2.u16(0);
         window2.u16(0);
         window2.u32(0);
-        record(stream, Window2, window2.data());
-        record(stream, Eof, {});
+        record(sheetTail, Window2, window2.data());
+        record(sheetTail, Eof, {});
 
-        const QByteArray file = CompoundFileWithStream(u"Workbook"_s, stream);
         QSaveFile out(m_target);
-        if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit())
+        if (!out.open(QIODevice::WriteOnly) ||
+            !WriteCompoundFile(out, u"Workbook"_s, {globals, sheetHead, m_cells, sheetTail}) || !out.commit())
             fail(out.errorString());
     }
 

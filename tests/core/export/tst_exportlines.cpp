@@ -21,8 +21,7 @@ private slots:
         QTest::newRow("other separator") << u"/Trip/b,c.png"_s << QChar(u';') << u"/Trip/b,c.png"_s;
         QTest::newRow("separator and quotes") << u"a;\"b\""_s << QChar(u';') << u"\"a;\"\"b\"\"\""_s;
         QTest::newRow("quotes alone") << u"say \"hi\".txt"_s << QChar(u',') << u"\"say \"\"hi\"\".txt\""_s;
-        QTest::newRow("blanks, tab and line breaks stay bare")
-            << u" a\tb\r\nc "_s << QChar(u',') << u" a\tb\r\nc "_s;
+        QTest::newRow("blanks, tab and line breaks stay bare") << u" a\tb\r\nc "_s << QChar(u',') << u" a\tb\r\nc "_s;
     }
 
     void quoteCsvField()
@@ -80,11 +79,10 @@ private slots:
                                         << QStringList{u"say \"hi\""_s, u"x"_s};
         QTest::newRow("separator at the end adds an empty field")
             << u"/a.jpg,"_s << QChar(u',') << QStringList{u"/a.jpg"_s, QString()};
-        QTest::newRow("empty field in the middle") << u"a,,b"_s << QChar(u',')
-                                                   << QStringList{u"a"_s, QString(), u"b"_s};
+        QTest::newRow("empty field in the middle")
+            << u"a,,b"_s << QChar(u',') << QStringList{u"a"_s, QString(), u"b"_s};
         QTest::newRow("blanks are ordinary") << u" a , b "_s << QChar(u',') << QStringList{u" a "_s, u" b "_s};
-        QTest::newRow("the other separator is text") << u"a,b;c"_s << QChar(u';')
-                                                     << QStringList{u"a,b"_s, u"c"_s};
+        QTest::newRow("the other separator is text") << u"a,b;c"_s << QChar(u';') << QStringList{u"a,b"_s, u"c"_s};
         QTest::newRow("quoted empty field") << u"\"\",x"_s << QChar(u',') << QStringList{QString(), u"x"_s};
         QTest::newRow("unclosed quote runs to the end") << u"\"a,b"_s << QChar(u',') << QStringList{u"a,b"_s};
     }

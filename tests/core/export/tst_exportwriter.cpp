@@ -136,14 +136,12 @@ private slots:
                                             u"/Photos/Trip/b,c.png\tPNG\t-1"_s};
         QTest::newRow("CSV, comma: the name with a comma is quoted")
             << options(csv, u"NESh"_s) << twoFiles()
-            << QStringList{u"Name,Extension,Size"_s, u"/Photos/a.jpg,JPG,2048"_s,
-                           u"\"/Photos/Trip/b,c.png\",PNG,-1"_s};
+            << QStringList{u"Name,Extension,Size"_s, u"/Photos/a.jpg,JPG,2048"_s, u"\"/Photos/Trip/b,c.png\",PNG,-1"_s};
         QTest::newRow("CSV, semicolon: nothing quoted")
             << options(csv, u"NESh"_s, u';') << twoFiles()
             << QStringList{u"Name;Extension;Size"_s, u"/Photos/a.jpg;JPG;2048"_s, u"/Photos/Trip/b,c.png;PNG;-1"_s};
         QTest::newRow("CSV, labels never quoted")
-            << options(csv, u"Nh"_s, u'a') << Records{record(u"/b.jpg"_s)}
-            << QStringList{u"Name"_s, u"/b.jpg"_s};
+            << options(csv, u"Nh"_s, u'a') << Records{record(u"/b.jpg"_s)} << QStringList{u"Name"_s, u"/b.jpg"_s};
         QTest::newRow("CSV, quotes doubled") << options(csv, u"N"_s) << Records{record(u"/say \"hi\".jpg"_s)}
                                              << QStringList{u"\"/say \"\"hi\"\".jpg\""_s};
         QTest::newRow("TXT, only Size: no leading separator")
@@ -152,8 +150,8 @@ private slots:
             << options(csv, u"ESh"_s) << twoFiles() << QStringList{u"Extension,Size"_s, u"JPG,2048"_s, u"PNG,-1"_s};
         QTest::newRow("TXT, no column") << options(txt, u"h"_s) << twoFiles()
                                         << QStringList{QString(), QString(), QString()};
-        QTest::newRow("TXT, empty list: the header alone") << options(txt, u"NSh"_s) << Records{}
-                                                           << QStringList{u"Name\tSize"_s};
+        QTest::newRow("TXT, empty list: the header alone")
+            << options(txt, u"NSh"_s) << Records{} << QStringList{u"Name\tSize"_s};
         QTest::newRow("CSV, empty list, no header: the byte order mark alone")
             << options(csv, u"N"_s) << Records{} << QStringList{};
         QTest::newRow("TXT, tree") << options(txt, u"Nt"_s) << treeFiles()
@@ -176,8 +174,7 @@ private slots:
         const Records hostile = {record(u"/in/<img src=x onerror=alert(1)>.jpg"_s, u"JPG"_s),
                                  record(u"/in/Tom & \"Jerry\".txt"_s, u"<B>"_s, 5)};
         QTest::newRow("HTML") << options(html, u"NESh"_s) << twoFiles()
-                              << htmlPage({u"<table>"_s,
-                                           u"<tr><th>Name</th><th>Extension</th><th>Size</th></tr>"_s,
+                              << htmlPage({u"<table>"_s, u"<tr><th>Name</th><th>Extension</th><th>Size</th></tr>"_s,
                                            u"<tr><td>/Photos/a.jpg</td><td>JPG</td><td>2048</td></tr>"_s,
                                            u"<tr><td>/Photos/Trip/b,c.png</td><td>PNG</td><td>-1</td></tr>"_s,
                                            u"</table>"_s});
@@ -196,8 +193,8 @@ private slots:
         QTest::newRow("HTML, no column: empty rows")
             << options(html, u"h"_s) << twoFiles()
             << htmlPage({u"<table>"_s, u"<tr></tr>"_s, u"<tr></tr>"_s, u"<tr></tr>"_s, u"</table>"_s});
-        QTest::newRow("HTML, empty list: no table") << options(html, u"Nh"_s) << Records{}
-                                                    << htmlPage({u"<tr><th>Name</th></tr>"_s});
+        QTest::newRow("HTML, empty list: no table")
+            << options(html, u"Nh"_s) << Records{} << htmlPage({u"<tr><th>Name</th></tr>"_s});
     }
 
     void textOutputs()
@@ -239,8 +236,7 @@ private slots:
                                  record(u"/p/say \"hi\", ok.txt"_s, u"TXT"_s, 0), record(u"/p/ blank .txt"_s),
                                  record(u"/p/日本語.jpg"_s, u"JPG"_s, 1)};
         const QString fileName = path(u"list.csv"_s);
-        QVERIFY(WriteExport(fileName, options(ExportOutput::Csv, u"NESh"_s, separator.at(0)), records, kLocale,
-                            dir())
+        QVERIFY(WriteExport(fileName, options(ExportOutput::Csv, u"NESh"_s, separator.at(0)), records, kLocale, dir())
                     .written);
         QList<QStringList> expected = {{u"Name"_s, u"Extension"_s, u"Size"_s}};
         for (const ExportRecord& r : records)
@@ -292,8 +288,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, kind);
         const QString fileName = path(name);
-        QVERIFY(WriteExport(fileName, options(ExportOutput::Spreadsheet, u"h"_s), twoFiles(), kLocale, dir())
-                    .written);
+        QVERIFY(WriteExport(fileName, options(ExportOutput::Spreadsheet, u"h"_s), twoFiles(), kLocale, dir()).written);
         const QJsonObject sheet = readBack(kind == u"zip"_s ? u"xlsx"_s : u"xls"_s, fileName);
         QCOMPARE(sheet.value(u"kind"_s).toString(), kind);
         QCOMPARE(sheet.value(u"rows"_s).toArray(), QJsonArray());
@@ -309,8 +304,8 @@ private slots:
         records.reserve(count);
         for (int i = 0; i < count; ++i) {
             const QString folder = i % 3 == 0 ? u"/photos/ä/"_s : (i % 3 == 1 ? u"/写真/"_s : u"/x/"_s);
-            records.push_back(record(folder + QString(u'n').repeated(i % 97) + QString::number(i) + u".jpg"_s,
-                                     u"JPG"_s, i));
+            records.push_back(
+                record(folder + QString(u'n').repeated(i % 97) + QString::number(i) + u".jpg"_s, u"JPG"_s, i));
         }
         const QString fileName = path(u"limit.xls"_s);
         const ExportResult result =
@@ -337,8 +332,7 @@ private slots:
                  qPrintable(result.spreadsheetFailure));
         QCOMPARE(ReadWholeFile(fileName), QByteArray("before"));
         // Without the header the same list fits.
-        QVERIFY(WriteExport(fileName, options(ExportOutput::Spreadsheet, u"N"_s), records, kLocale, dir())
-                    .written);
+        QVERIFY(WriteExport(fileName, options(ExportOutput::Spreadsheet, u"N"_s), records, kLocale, dir()).written);
     }
 
     void cannotCreate_data()
@@ -381,8 +375,7 @@ private slots:
             const QString fileName = folder + u'/' + name;
             QString message;
             try {
-                const ExportResult result =
-                    WriteExport(fileName, options(output, u"Nh"_s), twoFiles(), kLocale, work);
+                const ExportResult result = WriteExport(fileName, options(output, u"Nh"_s), twoFiles(), kLocale, work);
                 QVERIFY(!result.written);
                 message = result.spreadsheetFailure;
             } catch (const TagscopeError& error) {
@@ -460,14 +453,13 @@ private slots:
         const QString fileName = path(u"during.csv"_s);
         std::size_t last = 0;
         for (int round = 0; round < 50 || last < std::size_t(kBatches * kPerBatch); ++round) {
-            const Records snapshot = ExportSnapshot(list);
+            const ExportRows snapshot = ExportSnapshot(list);
             QVERIFY(snapshot.size() >= last);
             QCOMPARE(snapshot.size() % kPerBatch, 0u);
             last = snapshot.size();
             for (std::size_t i = 0; i < snapshot.size(); i += 997)
                 QCOMPARE(snapshot[i].size, qint64(i));
-            QVERIFY(WriteExport(fileName, options(ExportOutput::Csv, u"NS"_s), snapshot, kLocale, dir())
-                        .written);
+            QVERIFY(WriteExport(fileName, options(ExportOutput::Csv, u"NS"_s), snapshot, kLocale, dir()).written);
             const QByteArray bytes = ReadWholeFile(fileName);
             QCOMPARE(bytes.count("\r\n"), qsizetype(snapshot.size()));
             if (round > 100000)
