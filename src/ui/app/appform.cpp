@@ -14,6 +14,7 @@
 #include "ui/app/splitpane.h"
 #include "ui/app/statuspanels.h"
 #include "ui/filelist/filelistcommands.h"
+#include "ui/export/exportcommands.h"
 #include "ui/metadata/metadatacommands.h"
 
 #include <QAction>
@@ -267,6 +268,7 @@ void TAppForm::createCommands()
         FileListCommands::Controls{EditFile, CheckBox1, CheckBox3, CheckBox4, CheckBoxFile, BitBtn1, Button1},
         *m_folder);
     m_metadata = std::make_unique<MetadataCommands>(*m_context, m_menus, MetadataCommands::Controls{Panel1, RichEdit1});
+    m_export = std::make_unique<ExportCommands>(*m_context, m_menus, this);
 }
 
 void TAppForm::FormCreate()

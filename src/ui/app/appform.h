@@ -21,6 +21,7 @@ class DesktopShell;
 class Dialogs;
 class FileListCommands;
 class FolderChoice;
+class ExportCommands;
 class MetadataCommands;
 class QCheckBox;
 class QLabel;
@@ -63,6 +64,7 @@ public:
     // The command classes; they exist until the window closes.
     FileListCommands& fileList() const { return *m_fileList; }
     MetadataCommands& metadata() const { return *m_metadata; }
+    ExportCommands& exportCommands() const { return *m_export; }
 
     // The general error report: shows the innermost message of an error that escaped a command, and goes on.
     void ShowErrorReport(const std::exception_ptr& error);
@@ -140,4 +142,5 @@ private:
     // Last, so that they go first, while everything they use is still there.
     std::unique_ptr<FileListCommands> m_fileList;
     std::unique_ptr<MetadataCommands> m_metadata;
+    std::unique_ptr<ExportCommands> m_export;
 };

@@ -1,0 +1,41 @@
+#include "ui/export/exportcommands.h"
+
+#include "core/app/dialogs.h"
+#include "ui/app/mainmenus.h"
+#include "ui/export/exportform.h"
+
+#include <QTableView>
+
+using namespace Qt::Literals::StringLiterals;
+
+ExportCommands::ExportCommands(const CommandContext& context, const MainMenus& menus, QWidget* mainWindow,
+                               QObject* parent)
+    : QObject(parent), m_ctx(context), m_mainWindow(mainWindow)
+{
+    m_ctx.bind(menus.ExporttoFile1, this, [this] { ExporttoFile1Click(); });
+}
+
+ExportCommands::~ExportCommands()
+{
+    for (const QPointer<TFormExport>& dialog : std::as_const(m_dialogs))
+        delete dialog.data();
+}
+
+TFormExport* ExportCommands::lastDialog() const
+{
+    return m_dialogs.isEmpty() ? nullptr : m_dialogs.constLast().data();
+}
+
+void ExportCommands::ExporttoFile1Click()
+{
+    if (m_ctx.view.model()->rowCount() == 0) {
+        CustomMessageDialog(m_ctx.dialogs, u"No file added!"_s, DialogType::Warning, {DialogButton::OK}, u"Warning"_s,
+                            {u"OK"_s});
+        return;
+    }
+    // Every opening starts from the defaults; nothing of an earlier export is remembered.
+    m_dialogs.removeAll(nullptr);
+    auto* dialog = new TFormExport(m_ctx, m_mainWindow);
+    m_dialogs.append(dialog);
+    dialog->show();
+}
