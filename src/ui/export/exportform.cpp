@@ -128,9 +128,6 @@ void TFormExport::createControls()
     CheckBox1->setChecked(true);
     RadioButtonHTML->setChecked(true);
     RadioButtonTreeviewNo->setChecked(true);
-    // Enter in the dialog saves only when Save has the focus; Escape cancels (QDialog's own).
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
 
     auto* column = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
