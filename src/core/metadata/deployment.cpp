@@ -45,7 +45,7 @@ void removeUnpackingLeftovers(const QString& staging)
         QDir(staging).entryList({UnpackingPrefix + u'*'}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : leftovers) {
         try {
-            DeleteFolderTree(staging + name);
+            RemoveFolderTree(staging + name);
         } catch (const TagscopeError&) {
         }
     }
@@ -58,7 +58,7 @@ void unpackAside(const QString& staging)
     const QString folder = AddTrailingBackslash(aside.path());
     const auto cleanUp = qScopeGuard([&] {
         try {
-            DeleteFolderTree(folder);
+            RemoveFolderTree(folder);
         } catch (const TagscopeError&) {
         }
     });
@@ -141,11 +141,11 @@ ExifToolDeployment DeployExifTool(const DeploymentFolders& folders, const Deploy
         if (callbacks.folderChosen)
             callbacks.folderChosen(result.exifToolFolder);
         // Left over from an earlier run, perhaps with files of its own: nothing of it may survive.
-        DeleteFolderTree(result.exifToolFolder);
+        RemoveFolderTree(result.exifToolFolder);
         QDir().mkpath(result.exifToolFolder);
         CopyFileReplacing(staging + LauncherName, result.exifToolFolder + LauncherName);
         CopyFolderTree(staging + FilesFolderName, result.exifToolFolder + FilesFolderName);
-        DeleteFolderTree(staging + FilesFolderName);
+        RemoveFolderTree(staging + FilesFolderName);
     }
 
     result.complete = !result.exifToolFolder.isEmpty() && IsCompleteExifToolFolder(result.exifToolFolder);
@@ -186,5 +186,5 @@ QString ExifToolProgram(const QString& exifToolFolder, const QStringList& search
 void RemoveExifToolFolder(const QString& exifToolFolder)
 {
     if (!exifToolFolder.isEmpty())
-        DeleteFolderTree(exifToolFolder);
+        RemoveFolderTree(exifToolFolder);
 }

@@ -86,7 +86,7 @@ void removeAbandonedFolders(int baseFd, const QString& base)
         if (!isAbandoned(baseFd, name, lock))
             continue;
         try {
-            DeleteFolderTree(base + u'/' + QFile::decodeName(name));
+            RemoveFolderTree(base + u'/' + QFile::decodeName(name));
         } catch (const TagscopeError&) {
             // What cannot be removed now is tried again at the next start.
         }
@@ -116,7 +116,7 @@ PrivateTempFolder::PrivateTempFolder(const QString& base)
         const auto discardPending = [&] {
             const int error = errno;
             try {
-                DeleteFolderTree(root + u'/' + QFile::decodeName(pending));
+                RemoveFolderTree(root + u'/' + QFile::decodeName(pending));
             } catch (const TagscopeError&) {
             }
             return error;
@@ -157,7 +157,7 @@ PrivateTempFolder::PrivateTempFolder(const QString& base)
 PrivateTempFolder::~PrivateTempFolder()
 {
     try {
-        DeleteFolderTree(m_path);
+        RemoveFolderTree(m_path);
     } catch (const TagscopeError&) {
         // Left behind, it is removed by the next copy to start, since its lock is freed when m_lockFd closes.
     }

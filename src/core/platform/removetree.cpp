@@ -50,42 +50,83 @@ bool splitLast(const QString& path, QByteArray& parent, QByteArray& name)
     return true;
 }
 
-void removeEntryAt(int dirFd, const QByteArray& name, const QString& path);
+// One removal: either it stops at the first entry that resists (throwing), or it goes on with the others and notes
+// that something stayed.
+struct Removal
+{
+    bool keepGoing = false;
+    bool failed = false;
 
-void removeContents(int folderFd, const QString& path)
+    void fail(const QString& path, int error)
+    {
+        if (!keepGoing)
+            throwDeleteError(path, error);
+        failed = true;
+    }
+};
+
+// Removes the entry name of dirFd; false when it stays.
+bool removeEntryAt(int dirFd, const QByteArray& name, const QString& path, Removal& removal);
+
+void removeContents(int folderFd, const QString& path, Removal& removal)
 {
     QList<QByteArray> names;
-    if (!posixfs::entryNames(folderFd, names))
-        throwDeleteError(path, errno);
+    if (!posixfs::entryNames(folderFd, names)) {
+        removal.fail(path, errno);
+        return;
+    }
     for (const QByteArray& name : names)
-        removeEntryAt(folderFd, name, joined(path, name));
+        removeEntryAt(folderFd, name, joined(path, name), removal);
 }
 
-void removeEntryAt(int dirFd, const QByteArray& name, const QString& path)
+bool removeEntryAt(int dirFd, const QByteArray& name, const QString& path, Removal& removal)
 {
     struct stat st;
     if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
-            return;
-        throwDeleteError(path, errno);
+            return true;
+        removal.fail(path, errno);
+        return false;
     }
     if (S_ISDIR(st.st_mode)) {
         const Fd folder = posixfs::openFolderAt(dirFd, name);
         if (folder.isValid()) {
-            removeContents(folder.get(), path);
+            removeContents(folder.get(), path, removal);
             if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT)
-                return;
-            throwDeleteError(path, errno);
+                return true;
+            removal.fail(path, errno);
+            return false;
         }
         if (errno == ENOENT)
-            return;
+            return true;
         // Anything else than a folder swapped in since the check is removed as what it is now.
-        if (errno != ELOOP && errno != ENOTDIR)
-            throwDeleteError(path, errno);
+        if (errno != ELOOP && errno != ENOTDIR) {
+            removal.fail(path, errno);
+            return false;
+        }
     }
     if (::unlinkat(dirFd, name.constData(), 0) == 0 || errno == ENOENT)
-        return;
-    throwDeleteError(path, errno);
+        return true;
+    removal.fail(path, errno);
+    return false;
+}
+
+bool removeTree(const QString& path, Removal& removal)
+{
+    QByteArray parent;
+    QByteArray name;
+    if (!splitLast(path, parent, name)) {
+        removal.fail(path, EINVAL);
+        return false;
+    }
+    const Fd parentFd = posixfs::openFolderAt(AT_FDCWD, parent, true);
+    if (!parentFd.isValid()) {
+        if (errno == ENOENT)
+            return true;
+        removal.fail(path, errno);
+        return false;
+    }
+    return removeEntryAt(parentFd.get(), name, path, removal);
 }
 
 void copyFileAt(int sourceDir, int targetDir, const QByteArray& name, const QString& sourcePath)
@@ -162,19 +203,20 @@ void copyContents(int sourceDir, int targetDir, const QString& sourcePath)
 
 } // namespace
 
-void DeleteFolderTree(const QString& path)
+void RemoveFolderTree(const QString& path)
 {
-    QByteArray parent;
-    QByteArray name;
-    if (!splitLast(path, parent, name))
-        throwDeleteError(path, EINVAL);
-    const Fd parentFd = posixfs::openFolderAt(AT_FDCWD, parent, true);
-    if (!parentFd.isValid()) {
-        if (errno == ENOENT)
-            return;
-        throwDeleteError(path, errno);
-    }
-    removeEntryAt(parentFd.get(), name, path);
+    Removal removal;
+    removeTree(path, removal);
+}
+
+bool DeleteFolderTree(const QString& folder)
+{
+    Removal removal;
+    removal.keepGoing = true;
+    struct stat st;
+    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0)
+        return false;
+    return removeTree(folder, removal) && !removal.failed;
 }
 
 void CopyFolderTree(const QString& source, const QString& target)

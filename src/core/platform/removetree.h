@@ -5,8 +5,13 @@
 // Deletes the folder path with everything in it. A link is removed as the link itself and never followed, so nothing
 // outside the folder is touched, even when a folder inside is swapped for a link while the walk runs; when path itself
 // is a link, only that link is removed. A path that does not exist is no error. Throws TagscopeError, naming the
-// entry that could not be removed, when something stays behind.
-void DeleteFolderTree(const QString& path);
+// entry that could not be removed, at the first entry that stays.
+void RemoveFolderTree(const QString& path);
+
+// "Permanently Delete" of a folder: deletes its content depth first, as much of it as can go, and then the folder;
+// returns whether the folder itself is gone. What was deleted before an entry that resists stays deleted. Links are
+// removed as links, never followed, as by RemoveFolderTree; a folder that does not exist gives false.
+bool DeleteFolderTree(const QString& folder);
 
 // Copies the folder source with everything in it to target, which is created when missing; files of the same name in
 // target are replaced. Links inside source are copied as links; sockets, pipes and devices are skipped. Throws

@@ -1,6 +1,7 @@
 #include "core/base/errors.h"
 #include "core/platform/removetree.h"
 #include "support/testfiles.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@ private slots:
     void neverFollowsLinks_data();
     void neverFollowsLinks();
     void missingFolderIsNoError();
+    void deleteGoesOnPastWhatResists();
     void reportsWhatStays_data();
     void reportsWhatStays();
 
@@ -53,7 +55,7 @@ void TestRemoveTree::deletesEverything()
 {
     QVERIFY(QFile::link(m_root->filePath(QStringLiteral("nowhere")), m_tree + QStringLiteral("/sub/dangling")));
 
-    DeleteFolderTree(m_tree + u'/');
+    RemoveFolderTree(m_tree + u'/');
 
     QVERIFY(!QFileInfo::exists(m_tree));
     QCOMPARE(FolderEntries(m_root->path()), QStringList{QStringLiteral("outside")});
@@ -63,11 +65,18 @@ void TestRemoveTree::neverFollowsLinks_data()
 {
     QTest::addColumn<QString>("link"); // made inside root, pointing at the outside folder or its file
     QTest::addColumn<bool>("toFolder");
-    QTest::addColumn<QString>("deleted"); // the path given to DeleteFolderTree
+    QTest::addColumn<QString>("deleted"); // the path given to RemoveFolderTree or DeleteFolderTree
+    QTest::addColumn<bool>("keepGoing");  // DeleteFolderTree, which goes on past what resists
 
-    QTest::newRow("link to a folder inside") << QStringLiteral("tree/sub/out") << true << QStringLiteral("tree");
-    QTest::newRow("link to a file inside") << QStringLiteral("tree/out.txt") << false << QStringLiteral("tree");
-    QTest::newRow("the folder itself is a link") << QStringLiteral("alias") << true << QStringLiteral("alias");
+    for (const bool keepGoing : {false, true}) {
+        const char* kind = keepGoing ? "delete: " : "remove: ";
+        QTest::addRow("%slink to a folder inside", kind)
+            << QStringLiteral("tree/sub/out") << true << QStringLiteral("tree") << keepGoing;
+        QTest::addRow("%slink to a file inside", kind)
+            << QStringLiteral("tree/out.txt") << false << QStringLiteral("tree") << keepGoing;
+        QTest::addRow("%sthe folder itself is a link", kind)
+            << QStringLiteral("alias") << true << QStringLiteral("alias") << keepGoing;
+    }
 }
 
 void TestRemoveTree::neverFollowsLinks()
@@ -75,11 +84,15 @@ void TestRemoveTree::neverFollowsLinks()
     QFETCH(QString, link);
     QFETCH(bool, toFolder);
     QFETCH(QString, deleted);
+    QFETCH(bool, keepGoing);
 
     const QString linkPath = m_root->filePath(link);
     QVERIFY(QFile::link(toFolder ? m_outside : m_outside + QStringLiteral("/keep.txt"), linkPath));
 
-    DeleteFolderTree(m_root->filePath(deleted));
+    if (keepGoing)
+        QVERIFY(DeleteFolderTree(m_root->filePath(deleted)));
+    else
+        RemoveFolderTree(m_root->filePath(deleted));
 
     QVERIFY(!QFileInfo(linkPath).isSymLink());
     QVERIFY(!QFileInfo::exists(m_root->filePath(deleted)));
@@ -89,9 +102,41 @@ void TestRemoveTree::neverFollowsLinks()
 
 void TestRemoveTree::missingFolderIsNoError()
 {
-    DeleteFolderTree(m_root->filePath(QStringLiteral("missing")));
-    DeleteFolderTree(m_root->filePath(QStringLiteral("missing/below")));
+    RemoveFolderTree(m_root->filePath(QStringLiteral("missing")));
+    RemoveFolderTree(m_root->filePath(QStringLiteral("missing/below")));
+    // Deleting a folder that is not there deletes nothing.
+    QVERIFY(!DeleteFolderTree(m_root->filePath(QStringLiteral("missing"))));
     QVERIFY(QFileInfo::exists(m_tree));
+}
+
+// One file that resists (in a folder its user may not write): everything else goes, the file, its folder and the
+// folders above it stay, and the result says the folder was not removed.
+void TestRemoveTree::deleteGoesOnPastWhatResists()
+{
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup |
+                      QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const auto shut =
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    const QString locked = m_tree + QStringLiteral("/m_locked");
+    QVERIFY(QDir().mkpath(locked));
+    QVERIFY(WriteWholeFile(locked + QStringLiteral("/stays.txt"), "s"));
+    QVERIFY(WriteWholeFile(m_tree + QStringLiteral("/z_after.txt"), "z"));
+    for (const QString& folder : {m_root->path(), m_tree, m_tree + QStringLiteral("/sub"),
+                                  m_tree + QStringLiteral("/sub/deeper"), m_tree + QStringLiteral("/empty")})
+        QVERIFY(QFile::setPermissions(folder, open));
+    QVERIFY(QFile::setPermissions(locked, shut));
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(locked, open); });
+    // Root may delete anything; the deletion then runs as an unprivileged user.
+    UnprivilegedScope unprivileged;
+    if (!unprivileged.ok())
+        QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+    if (!QFileInfo(m_tree).isWritable())
+        QSKIP("the unprivileged user cannot reach the temporary folder");
+
+    QVERIFY(!DeleteFolderTree(m_tree));
+    QCOMPARE(FolderEntries(m_tree), QStringList{QStringLiteral("m_locked")});
+    QCOMPARE(FolderEntries(locked), QStringList{QStringLiteral("stays.txt")});
+    QCOMPARE(ReadWholeFile(m_outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
 }
 
 void TestRemoveTree::reportsWhatStays_data()
@@ -112,7 +157,7 @@ void TestRemoveTree::reportsWhatStays()
     path.replace(QStringLiteral("%T"), m_tree);
 
     try {
-        DeleteFolderTree(path);
+        RemoveFolderTree(path);
         QFAIL("no error");
     } catch (const TagscopeError& error) {
         QVERIFY2(error.message().contains(named), qPrintable(error.message()));
