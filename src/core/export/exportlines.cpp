@@ -2,6 +2,9 @@
 
 #include "core/base/paths.h"
 
+#include <algorithm>
+#include <numeric>
+
 using namespace Qt::Literals::StringLiterals;
 
 QString QuoteCsvField(const QString& text, QChar separator)
@@ -68,6 +71,9 @@ QStringList SplitDelimited(QStringView line, QChar separator)
 
 QString HtmlEscaped(QStringView text)
 {
+    if (std::none_of(text.begin(), text.end(),
+                     [](QChar c) { return c == u'&' || c == u'<' || c == u'>' || c == u'"'; }))
+        return text.toString();
     QString escaped;
     escaped.reserve(text.size());
     for (const QChar c : text) {
@@ -147,14 +153,21 @@ QString ExportLineBuilder::line(const ExportRecord& record)
 {
     QStringList texts = fields(record);
     if (m_options.output == ExportOutput::Html) {
-        QString row = u"<tr>"_s;
+        QString row;
+        row.reserve(16 + 10 * texts.size() +
+                    std::accumulate(texts.cbegin(), texts.cend(), qsizetype(0),
+                                    [](qsizetype n, const QString& t) { return n + t.size(); }));
+        row += u"<tr>"_s;
         for (qsizetype i = 0; i < texts.size(); ++i) {
             // The name is escaped already, with the tree layout's entities as markup.
             const QString& text = texts.at(i);
             const bool isName = m_options.name && i == 0;
-            row += u"<td>"_s + (isName ? text : HtmlEscaped(text)) + u"</td>"_s;
+            row += u"<td>"_s;
+            row += isName ? text : HtmlEscaped(text);
+            row += u"</td>"_s;
         }
-        return row + u"</tr>"_s;
+        row += u"</tr>"_s;
+        return row;
     }
     return joined(texts, m_options.output != ExportOutput::Txt);
 }
