@@ -1,8 +1,12 @@
 #include "core/filelist/filelistmodel.h"
 
+#include "core/base/paths.h"
+
 #include "core/filelist/filerecords.h"
 #include "core/filelist/filesort.h"
 #include "core/filelist/filetexts.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <array>
@@ -203,6 +207,17 @@ void FileListModel::removeAnnounced(std::vector<std::size_t> rows)
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     rows.erase(std::lower_bound(rows.begin(), rows.end(), static_cast<std::size_t>(m_rowCount)), rows.end());
+    // Scattered rows: one pass over the list and one reset, rather than a removal (and a pass) per run.
+    std::size_t runs = 0;
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        runs += k == 0 || rows[k - 1] + 1 != rows[k];
+    if (runs > kMaxRemovalRuns) {
+        beginResetModel();
+        m_rowCount -= static_cast<int>(rows.size());
+        m_records.removeRecords(std::move(rows));
+        endResetModel();
+        return;
+    }
     // From the last run of adjacent rows to the first, so the lower row numbers stay valid.
     while (!rows.empty()) {
         std::size_t first = rows.size() - 1;
@@ -239,13 +254,33 @@ void FileListModel::removeRecords(const std::vector<int>& rows)
 
 void FileListModel::RemoveRecordsWithPath(const QString& path)
 {
+    RemoveRecordsWithPaths({path});
+}
+
+void FileListModel::RemoveRecordsWithPaths(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    // The paths by their names, so that each record costs one lookup of its name.
+    QHash<QStringView, QList<QStringView>> byName;
+    for (const QString& path : paths) {
+        const QStringView view(path);
+        byName[view.sliced(view.lastIndexOf(kPathSeparator) + 1)].append(view);
+    }
     std::vector<std::size_t> announced;
     std::vector<std::size_t> pending;
     {
         const FileRecords::Reader list = m_records.read();
         for (std::size_t i = 0; i < list.size(); ++i) {
-            if (list[i].fullNameEquals(path))
-                (i < static_cast<std::size_t>(m_rowCount) ? announced : pending).push_back(i);
+            const auto it = byName.constFind(QStringView(list[i].FName));
+            if (it == byName.constEnd())
+                continue;
+            for (const QStringView path : *it) {
+                if (list[i].fullNameEquals(path)) {
+                    (i < static_cast<std::size_t>(m_rowCount) ? announced : pending).push_back(i);
+                    break;
+                }
+            }
         }
     }
     // Records not yet announced sit after every announced one, so removing them first moves no announced row.

@@ -61,12 +61,17 @@ public:
     void RemoveRecordAt(int row);
     void removeRecords(const std::vector<int>& rows);
     void RemoveRecordsWithPath(const QString& path);
+    // Removes every record whose full name is one of paths (exact, case-sensitive), in one pass over the list.
+    void RemoveRecordsWithPaths(const QStringList& paths);
     bool renameRecord(int row, const QString& newFullName);
 
     FileRecords& records() const { return m_records; }
     const FileIcons& icons() const { return m_icons; }
 
 private:
+    // Beyond this many runs of adjacent rows a removal resets the model instead of announcing each run.
+    static constexpr std::size_t kMaxRemovalRuns = 32;
+
     void onRecordsAppended();
     void removeAnnounced(std::vector<std::size_t> rows);
 

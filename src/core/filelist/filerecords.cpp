@@ -2,6 +2,7 @@
 
 #include "core/base/paths.h"
 #include "core/filelist/filesort.h"
+#include "core/filelist/filetexts.h"
 
 #include <algorithm>
 
@@ -81,6 +82,8 @@ bool FileRecords::renameRecord(std::size_t i, const QString& newFullName)
     if (folder != record.FFolder)
         record.FFolder = folder.toString();
     record.FName = newFullName.sliced(cut);
+    // The Extension column follows the new name.
+    record.FExtension = ExtensionText(record.FName);
     return true;
 }
 

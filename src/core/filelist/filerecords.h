@@ -55,7 +55,8 @@ public:
     // Removes every record whose full name is path (exact, case-sensitive); returns the indices removed, ascending,
     // as they were before the removal.
     std::vector<std::size_t> RemoveRecordsWithPath(const QString& path);
-    // Gives record i a new full name (FFolder and FName); FExtension and FDateKey stay. False when i is past the end.
+    // Gives record i a new full name (FFolder and FName) and the extension text of the new name; FDateKey stays. False
+    // when i is past the end.
     bool renameRecord(std::size_t i, const QString& newFullName);
 
     void setImageIndex(std::size_t i, qint32 imageIndex);

@@ -164,8 +164,7 @@ int moveInto(TrashFolder& trash, const QByteArray& path, const QByteArray& name)
                 continue;
             return errno;
         }
-        if (!posixfs::writeAll(infoFd.get(), info.constData(), std::size_t(info.size())) ||
-            ::fsync(infoFd.get()) != 0) {
+        if (!posixfs::writeAll(infoFd.get(), info.constData(), std::size_t(info.size()))) {
             const int error = errno;
             ::unlinkat(trash.info.get(), infoName.constData(), 0);
             return error;

@@ -15,6 +15,7 @@
 #include "ui/app/statuspanels.h"
 #include "ui/filelist/filelistcommands.h"
 #include "ui/export/exportcommands.h"
+#include "ui/fileops/fileopscommands.h"
 #include "ui/metadata/metadatacommands.h"
 
 #include <QAction>
@@ -269,6 +270,7 @@ void TAppForm::createCommands()
         *m_folder);
     m_metadata = std::make_unique<MetadataCommands>(*m_context, m_menus, MetadataCommands::Controls{Panel1, RichEdit1});
     m_export = std::make_unique<ExportCommands>(*m_context, m_menus, this);
+    m_fileOps = std::make_unique<FileOpsCommands>(*m_context, m_menus, this);
 }
 
 void TAppForm::FormCreate()

@@ -22,6 +22,7 @@ class Dialogs;
 class FileListCommands;
 class FolderChoice;
 class ExportCommands;
+class FileOpsCommands;
 class MetadataCommands;
 class QCheckBox;
 class QLabel;
@@ -65,6 +66,7 @@ public:
     FileListCommands& fileList() const { return *m_fileList; }
     MetadataCommands& metadata() const { return *m_metadata; }
     ExportCommands& exportCommands() const { return *m_export; }
+    FileOpsCommands& fileOps() const { return *m_fileOps; }
 
     // The general error report: shows the innermost message of an error that escaped a command, and goes on.
     void ShowErrorReport(const std::exception_ptr& error);
@@ -143,4 +145,5 @@ private:
     std::unique_ptr<FileListCommands> m_fileList;
     std::unique_ptr<MetadataCommands> m_metadata;
     std::unique_ptr<ExportCommands> m_export;
+    std::unique_ptr<FileOpsCommands> m_fileOps;
 };

@@ -1,5 +1,6 @@
 #include "ui/app/commandcontext.h"
 
+#include "core/app/dialogs.h"
 #include "core/filelist/filelistmodel.h"
 #include "ui/app/errorreport.h"
 #include "ui/app/statuspanels.h"
@@ -21,4 +22,10 @@ void CommandContext::bind(QAction* action, const QObject* owner, std::function<v
 void CommandContext::KacItemVarGuncelle() const
 {
     status.setText(1, model.KacItemVarGuncelle());
+}
+
+void CommandContext::warn(const QString& text) const
+{
+    CustomMessageDialog(dialogs, text, DialogType::Warning, {DialogButton::OK}, QStringLiteral("Warning"),
+                        {QStringLiteral("OK")});
 }

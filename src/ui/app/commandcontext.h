@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 class BusyCursor;
@@ -31,6 +33,9 @@ struct CommandContext
     void run(const std::function<void()>& command) const;
     // Enables action and makes it run command through run() for as long as owner lives.
     void bind(QAction* action, const QObject* owner, std::function<void()> command) const;
+
+    // The warning box of the commands: text, the warning kind, one "OK" button, the caption "Warning".
+    void warn(const QString& text) const;
 
     // Shows the item count ("how many items are there") in the second status panel.
     void KacItemVarGuncelle() const;

@@ -101,7 +101,7 @@ MainMenus CreateMainMenus(QMainWindow& window, QTableView& list, QPlainTextEdit&
     m.Rename1->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     list.addAction(m.Rename1);
     m.SaveAs1 = addItem(p1, "SaveAs1", u"Save As..."_s);
-    m.OpenwithExplorer1 = addItem(p1, "OpenwithExplorer1", u"Show in Explorer"_s);
+    m.OpenwithExplorer1 = addItem(p1, "OpenwithExplorer1", u"Show in File Manager"_s);
     addSeparator(p1, "N3");
     m.Copytoclipboard1 = addItem(p1, "Copytoclipboard1", u"Copy Files to Clipboard"_s);
     m.FileNames1 = p1->addMenu(u"File Names"_s);
@@ -116,7 +116,7 @@ MainMenus CreateMainMenus(QMainWindow& window, QTableView& list, QPlainTextEdit&
     m.InvertSelection2 = addItem(p1, "InvertSelection2", u"Invert Selection"_s);
     addSeparator(p1, "N7");
     m.DeletefromList1 = addItem(p1, "DeletefromList1", u"Remove from List"_s);
-    m.SendtoRecycleBin1 = addItem(p1, "SendtoRecycleBin1", u"Send to Recycle Bin"_s);
+    m.SendtoRecycleBin1 = addItem(p1, "SendtoRecycleBin1", u"Move to Trash"_s);
     m.DeleteFile1 = addItem(p1, "DeleteFile1", u"Permanently Delete"_s);
     attachContextMenu(p1, list);
 

@@ -29,8 +29,7 @@ TFormExport* ExportCommands::lastDialog() const
 void ExportCommands::ExporttoFile1Click()
 {
     if (m_ctx.view.model()->rowCount() == 0) {
-        CustomMessageDialog(m_ctx.dialogs, u"No file added!"_s, DialogType::Warning, {DialogButton::OK}, u"Warning"_s,
-                            {u"OK"_s});
+        m_ctx.warn(u"No file added!"_s);
         return;
     }
     // Every opening starts from the defaults; nothing of an earlier export is remembered.

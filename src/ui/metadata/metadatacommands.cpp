@@ -34,11 +34,6 @@ QString privateTempFolder()
     }
 }
 
-void warn(Dialogs& dialogs, const QString& text)
-{
-    CustomMessageDialog(dialogs, text, DialogType::Warning, {DialogButton::OK}, u"Warning"_s, {u"OK"_s});
-}
-
 } // namespace
 
 MetadataCommands::MetadataCommands(const CommandContext& context, const MainMenus& menus, const Controls& controls,
@@ -212,13 +207,13 @@ void MetadataCommands::SaveMetadataasCSV1Click()
 void MetadataCommands::saveMetadata(bool asCsv)
 {
     if (firstSelectedRow() < 0) {
-        warn(m_ctx.dialogs, u"No file selected!"_s);
+        m_ctx.warn(u"No file selected!"_s);
         return;
     }
     const QString text = PaneText();
     // ExifTool's complaint about a file it could not read is no metadata of the file.
     if (text.isEmpty() || m_paneShowsComplaint) {
-        warn(m_ctx.dialogs, u"No metadata found!"_s);
+        m_ctx.warn(u"No metadata found!"_s);
         return;
     }
     SaveFileRequest request;
@@ -293,8 +288,8 @@ void MetadataCommands::saveAsEnded(const SaveAsOutcome& outcome)
     const CopyWithoutMetadataResult& result = outcome.result;
     if (result.refused) {
         // Replacing the original with its stripped copy would destroy its metadata for good.
-        warn(m_ctx.dialogs, u"The copy without metadata cannot replace the original file.\r\rChoose another "
-                            "name for the copy."_s);
+        m_ctx.warn(u"The copy without metadata cannot replace the original file.\r\rChoose another "
+                   "name for the copy."_s);
     } else if (result.errorReported) {
         CustomMessageDialog(m_ctx.dialogs, result.output, DialogType::Error, {DialogButton::OK}, u"ERROR"_s, {u"OK"_s});
     } else if (!result.moved) {
@@ -305,6 +300,6 @@ void MetadataCommands::saveAsEnded(const SaveAsOutcome& outcome)
             DialogType::Error, {DialogButton::OK}, u"Error"_s, {u"OK"_s});
     } else if (!result.remainingTags.isEmpty()) {
         // Never say "clean" of a file that is not.
-        warn(m_ctx.dialogs, RemainingMetadataText(result.remainingTags));
+        m_ctx.warn(RemainingMetadataText(result.remainingTags));
     }
 }

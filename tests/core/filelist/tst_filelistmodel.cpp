@@ -63,6 +63,7 @@ private slots:
     void rowsAnnouncedInBatches();
     void sortKeepsSelectedRows();
     void removal();
+    void scatteredRemoval();
     void removeWithPathAndRename();
     void iconsCachedByType();
     void fixedPictures();
@@ -195,6 +196,42 @@ void TestFileListModel::removal()
     QCOMPARE(model.KacItemVarGuncelle(), u"1 item"_s);
 }
 
+// Many scattered rows go in one pass, announced as one reset; the rest keep their order.
+void TestFileListModel::scatteredRemoval()
+{
+    FileRecords records;
+    std::vector<TMyRecord> batch;
+    for (int i = 0; i < 200; ++i) {
+        TMyRecord r;
+        r.FFolder = u"/d/"_s;
+        r.FName = QString::number(i);
+        batch.push_back(std::move(r));
+    }
+    records.append(batch);
+    FileListModel model(records, kUs);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+    std::vector<int> every3rd;
+    QStringList kept;
+    for (int i = 0; i < 200; ++i) {
+        if (i % 3 == 0)
+            every3rd.push_back(i);
+        else
+            kept.append(u"/d/"_s + QString::number(i));
+    }
+    model.removeRecords(every3rd);
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(column0(model), kept);
+
+    // By paths, in one pass too: the first 40 still listed, a path twice, one not listed at all.
+    QStringList paths = kept.first(40);
+    paths << kept.at(0) << u"/d/none"_s;
+    model.RemoveRecordsWithPaths(paths);
+    QCOMPARE(column0(model), kept.sliced(40));
+    QCOMPARE(records.size(), std::size_t(kept.size() - 40));
+}
+
 void TestFileListModel::removeWithPathAndRename()
 {
     FileRecords records;
@@ -210,8 +247,8 @@ void TestFileListModel::removeWithPathAndRename()
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.at(0).at(0).toModelIndex(), model.index(0, 0));
     QCOMPARE(model.index(0, 0).data().toString(), u"/d/renamed.txt"_s);
-    // The extension text is the one made by the scan.
-    QCOMPARE(model.index(0, 1).data().toString(), QString());
+    // The extension text follows the new name.
+    QCOMPARE(model.index(0, 1).data().toString(), u"TXT"_s);
     QVERIFY(!model.renameRecord(1, u"/d/z"_s));
 }
 

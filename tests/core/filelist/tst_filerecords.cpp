@@ -374,9 +374,14 @@ void TestFileRecords::rename()
     QCOMPARE(r.FFullName(), QStringLiteral("/d/new.jpg"));
     // The folder text stays shared with the other files of the folder.
     QVERIFY(r.FFolder.isSharedWith(records.at(1).FFolder));
-    QCOMPARE(r.FExtension, QStringLiteral("TXT"));
+    // The Extension column follows the new name; the date and size stay.
+    QCOMPARE(r.FExtension, QStringLiteral("JPG"));
     QCOMPARE(r.FDateKey, qint64(60));
     QCOMPARE(r.FSize, qint64(3));
+    QVERIFY(records.renameRecord(1, QStringLiteral("/d/.profile")));
+    QCOMPARE(records.at(1).FExtension, QStringLiteral("PROFILE"));
+    QVERIFY(records.renameRecord(1, QStringLiteral("/d/README")));
+    QCOMPARE(records.at(1).FExtension, QString());
     QVERIFY(!records.renameRecord(2, QStringLiteral("/d/x")));
 }
 

@@ -380,6 +380,9 @@ private Q_SLOTS:
 
         // A submenu whose items are all disabled is disabled itself.
         QAction* names = f.child<QMenu>("FileNames1")->menuAction();
+        QVERIFY(names->isEnabled());
+        f.action("CopytoClipboard2")->setEnabled(false);
+        f.action("CopytoClipboardIncludePaths1")->setEnabled(false);
         QVERIFY(!names->isEnabled());
         f.action("CopytoClipboard2")->setEnabled(true);
         QVERIFY(names->isEnabled());

@@ -1,0 +1,256 @@
+#include "ui/fileops/fileopscommands.h"
+
+#include "core/app/appvalues.h"
+#include "core/app/desktopshell.h"
+#include "core/app/dialogs.h"
+#include "core/base/paths.h"
+#include "core/filelist/filelistmodel.h"
+#include "core/filelist/filerecords.h"
+#include "core/platform/clipboarddata.h"
+#include "core/platform/removetree.h"
+#include "ui/app/busycursor.h"
+#include "ui/app/mainmenus.h"
+#include "ui/app/statuspanels.h"
+#include "ui/fileops/finddialog.h"
+#include "ui/fileops/renamefileform.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QShortcut>
+#include <QTableView>
+#include <QUrl>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+FileOpsCommands::FileOpsCommands(const CommandContext& context, const MainMenus& menus, QWidget* mainWindow,
+                                 QObject* parent)
+    : QObject(parent), m_ctx(context), m_mainWindow(mainWindow)
+{
+    m_ctx.bind(menus.Open1, this, [this] { Open1Click(); });
+    m_ctx.bind(menus.OpenwithExplorer1, this, [this] { OpenwithExplorer1Click(); });
+    m_ctx.bind(menus.Rename1, this, [this] { Rename1Click(); });
+    m_ctx.bind(menus.DeletefromList1, this, [this] { DeletefromList1Click(); });
+    m_ctx.bind(menus.SendtoRecycleBin1, this, [this] { SendtoRecycleBin1Click(); });
+    m_ctx.bind(menus.DeleteFile1, this, [this] { DeleteFile1Click(); });
+    m_ctx.bind(menus.Copytoclipboard1, this, [this] { Copytoclipboard1Click(); });
+    m_ctx.bind(menus.CopytoClipboard2, this, [this] { CopytoClipboard2Click(); });
+    m_ctx.bind(menus.CopytoClipboardIncludePaths1, this, [this] { CopytoClipboardIncludePaths1Click(); });
+    // The items of the context menu do what those of the main menu do.
+    m_ctx.bind(menus.SelectAll1, this, [this] { SelectAll1Click(); });
+    m_ctx.bind(menus.SelectAll2, this, [this] { SelectAll1Click(); });
+    m_ctx.bind(menus.Selectnone1, this, [this] { Selectnone1Click(); });
+    m_ctx.bind(menus.SelectNone2, this, [this] { Selectnone1Click(); });
+    m_ctx.bind(menus.InvertSelection1, this, [this] { InvertSelection1Click(); });
+    m_ctx.bind(menus.InvertSelection2, this, [this] { InvertSelection1Click(); });
+    m_ctx.bind(menus.Find1, this, [this] { Find1Click(); });
+
+    // A double click opens, as "Open" does; Delete in the list removes the selected rows from it.
+    connect(&m_ctx.view, &QAbstractItemView::doubleClicked, this, [this] { m_ctx.run([this] { Open1Click(); }); });
+    auto* removeKey = new QShortcut(QKeySequence::Delete, &m_ctx.view);
+    removeKey->setContext(Qt::WidgetShortcut);
+    connect(removeKey, &QShortcut::activated, this, [this] { m_ctx.run([this] { DeletefromList1Click(); }); });
+}
+
+FileOpsCommands::~FileOpsCommands()
+{
+    delete m_find.data();
+}
+
+TFindDialog* FileOpsCommands::findDialog() const
+{
+    return m_find.data();
+}
+
+std::vector<int> FileOpsCommands::selectedRows() const
+{
+    std::vector<int> rows;
+    const int rowCount = m_ctx.model.rowCount();
+    for (const QItemSelectionRange& range : m_ctx.view.selectionModel()->selection()) {
+        for (int row = range.top(); row <= std::min(range.bottom(), rowCount - 1); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+QStringList FileOpsCommands::selectedPaths() const
+{
+    const std::vector<int> rows = selectedRows();
+    QStringList paths;
+    paths.reserve(qsizetype(rows.size()));
+    const FileRecords::Reader list = m_ctx.records.read();
+    for (const int row : rows) {
+        if (std::size_t(row) < list.size())
+            paths.append(list[std::size_t(row)].FFullName());
+    }
+    return paths;
+}
+
+void FileOpsCommands::selectRanges(const std::vector<RowRange>& ranges)
+{
+    QItemSelectionModel* selection = m_ctx.view.selectionModel();
+    const int lastColumn = m_ctx.model.columnCount() - 1;
+    QItemSelection rows;
+    rows.reserve(qsizetype(ranges.size()));
+    for (const RowRange& range : ranges)
+        rows.append(QItemSelectionRange(m_ctx.model.index(range.first, 0), m_ctx.model.index(range.last, lastColumn)));
+    // Cleared first: comparing a large old selection with a large new one range by range would take minutes.
+    selection->clearSelection();
+    if (!rows.isEmpty())
+        selection->select(rows, QItemSelectionModel::Select);
+}
+
+void FileOpsCommands::refresh()
+{
+    m_ctx.view.viewport()->update();
+    m_ctx.view.selectionModel()->clearSelection();
+    m_ctx.KacItemVarGuncelle();
+}
+
+void FileOpsCommands::Open1Click()
+{
+    for (const QString& path : selectedPaths()) {
+        const QFileInfo item(path);
+        if (item.isDir() || item.isFile())
+            m_ctx.shell.openUrl(QUrl::fromLocalFile(path));
+        else
+            m_ctx.warn(u"Item not found!\r\r"_s + QDir::toNativeSeparators(path));
+    }
+}
+
+void FileOpsCommands::OpenwithExplorer1Click()
+{
+    // One file-manager window per selected file.
+    for (const QString& path : selectedPaths())
+        m_ctx.shell.showItems({path});
+}
+
+void FileOpsCommands::Rename1Click()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty())
+        return;
+    const QString path = m_ctx.records.at(std::size_t(rows.front())).FFullName();
+    const qsizetype cut = path.lastIndexOf(kPathSeparator) + 1;
+    auto* window = new TFormRenameFile(m_ctx, path.first(cut), path.sliced(cut), m_mainWindow);
+    window->show();
+}
+
+void FileOpsCommands::DeletefromList1Click()
+{
+    const std::vector<int> rows = selectedRows();
+    m_ctx.model.removeRecords(rows);
+    refresh();
+}
+
+void FileOpsCommands::SendtoRecycleBin1Click()
+{
+    removeFromDisk(Removal::Trash);
+}
+
+void FileOpsCommands::DeleteFile1Click()
+{
+    removeFromDisk(Removal::Delete);
+}
+
+void FileOpsCommands::removeFromDisk(Removal removal)
+{
+    const bool trash = removal == Removal::Trash;
+    const QStringList paths = selectedPaths();
+    if (!paths.isEmpty()) {
+        const QString question = trash ? u"Do you really want to send the selected item(s) to the Trash?"_s
+                                       : u"Do you really want to permanently delete the selected item(s) from disk?"_s;
+        if (CustomMessageDialog(m_ctx.dialogs, question, DialogType::Confirmation,
+                                {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s,
+                                {u"Yes"_s, u"No"_s}) == ModalResult::Yes) {
+            BusyCursor::Job busy(m_ctx.busy);
+            busy.set(true);
+            QStringList gone;
+            for (const QString& path : paths) {
+                // A folder first, then a file; an error in either is shown, and the next path follows.
+                const auto attempt = [&](bool folder) {
+                    try {
+                        const QFileInfo item(path);
+                        if (folder ? !item.isDir() : !item.isFile())
+                            return;
+                        const bool done =
+                            trash ? SendToRecycleBin(path) : (folder ? DeleteFolderTree(path) : DeleteFileAt(path));
+                        if (done)
+                            gone.append(path);
+                    } catch (const std::exception& error) {
+                        m_ctx.dialogs.showMessage(BuildMessageBox(ErrorRaisedText(error), DialogType::Custom,
+                                                                  {DialogButton::OK}, ApplicationTitle()));
+                    }
+                };
+                attempt(true);
+                attempt(false);
+            }
+            m_ctx.model.RemoveRecordsWithPaths(gone);
+            m_ctx.status.setText(0, RemovalOutcomeText(trash, int(gone.size()), int(paths.size() - gone.size())));
+        }
+    }
+    refresh();
+}
+
+void FileOpsCommands::Copytoclipboard1Click()
+{
+    const QStringList paths = selectedPaths();
+    if (!paths.isEmpty())
+        m_ctx.shell.setClipboard(FilesClipboardData(paths));
+}
+
+void FileOpsCommands::CopytoClipboard2Click()
+{
+    // The first-column text of a row is its full path.
+    CopytoClipboardIncludePaths1Click();
+}
+
+void FileOpsCommands::CopytoClipboardIncludePaths1Click()
+{
+    const QStringList paths = selectedPaths();
+    if (!paths.isEmpty())
+        m_ctx.shell.setClipboard(LinesClipboardData(paths));
+}
+
+void FileOpsCommands::SelectAll1Click()
+{
+    // Whole ranges: no row is read, so no file's picture is looked up, and "Show Icons" need not be switched off.
+    const int rows = m_ctx.model.rowCount();
+    selectRanges(rows > 0 ? std::vector<RowRange>{{0, rows - 1}} : std::vector<RowRange>{});
+    m_ctx.view.setFocus();
+}
+
+void FileOpsCommands::Selectnone1Click()
+{
+    m_ctx.view.selectionModel()->clearSelection();
+    m_ctx.view.setFocus();
+}
+
+void FileOpsCommands::InvertSelection1Click()
+{
+    selectRanges(InvertedRanges(RowRanges(selectedRows()), m_ctx.model.rowCount()));
+    m_ctx.view.setFocus();
+}
+
+void FileOpsCommands::Find1Click()
+{
+    if (!m_find) {
+        m_find = new TFindDialog(m_mainWindow);
+        connect(m_find, &TFindDialog::find, this,
+                [this](const QString& text) { m_ctx.run([this, text] { FindDialog1Find(text); }); });
+    }
+    m_find->show();
+    m_find->raise();
+    m_find->activateWindow();
+}
+
+void FileOpsCommands::FindDialog1Find(const QString& text)
+{
+    selectRanges(FindMatchingRows(m_ctx.records, m_ctx.model.rowCount(), text));
+    m_ctx.view.setFocus();
+}

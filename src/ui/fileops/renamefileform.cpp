@@ -1,0 +1,132 @@
+#include "ui/fileops/renamefileform.h"
+
+#include "core/filelist/filelistmodel.h"
+#include "core/filelist/filerecords.h"
+#include "core/fileops/fileops.h"
+#include "core/platform/movefile.h"
+#include "ui/app/commandcontext.h"
+
+#include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace Qt::Literals::StringLiterals;
+
+TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& folder, const QString& name,
+                                 QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowCloseButtonHint),
+      m_ctx(context)
+{
+    setObjectName(u"FormRenameFile"_s);
+    setWindowTitle(u"Rename File"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+
+    Label1 = new QLabel(u"Directory:"_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    Label2 = new QLabel(QDir::toNativeSeparators(folder), this);
+    Label2->setObjectName(u"Label2"_s);
+    Label2->setTextFormat(Qt::PlainText);
+    Label2->setToolTip(Label2->text());
+    // A long folder must not widen the window; the tool tip shows it whole.
+    Label2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Label3 = new QLabel(u"Filename:"_s, this);
+    Label3->setObjectName(u"Label3"_s);
+    Edit1 = new QLineEdit(name, this);
+    Edit1->setObjectName(u"Edit1"_s);
+    Button1 = new QPushButton(u"OK"_s, this);
+    Button1->setObjectName(u"Button1"_s);
+    Button2 = new QPushButton(u"Cancel"_s, this);
+    Button2->setObjectName(u"Button2"_s);
+    // Enter in the name box is OK; Escape is Cancel (QDialog's own).
+    Button1->setDefault(true);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Label2, 0, 1, 1, 3);
+    grid->addWidget(Label3, 1, 0);
+    grid->addWidget(Edit1, 1, 1);
+    grid->addWidget(Button1, 1, 2);
+    grid->addWidget(Button2, 1, 3);
+    grid->setColumnStretch(1, 1);
+    setTabOrder(Edit1, Button1);
+    setTabOrder(Button1, Button2);
+    setFixedSize(677, 90);
+    if (const QScreen* screen = mainWindow ? mainWindow->screen() : nullptr) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    connect(Button1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    FormShow();
+}
+
+void TFormRenameFile::FormShow()
+{
+    // What this window renames is fixed now, whatever happens to the list meanwhile.
+    m_folder = QDir::fromNativeSeparators(Label2->text());
+    m_name = Edit1->text();
+    Edit1->setFocus();
+    Edit1->setSelection(0, int(StemLength(m_name)));
+}
+
+void TFormRenameFile::Button2Click()
+{
+    close();
+}
+
+void TFormRenameFile::Button1Click()
+{
+    const QString typed = Edit1->text();
+    const QString oldPath = m_folder + m_name;
+    const QString newPath = m_folder + typed;
+    if (typed == m_name) {
+        close();
+        return;
+    }
+    if (const QString problem = RenameProblem(typed); !problem.isEmpty()) {
+        m_ctx.warn(problem);
+        return;
+    }
+
+    // Every row that lists the file, in the list as it is now.
+    std::vector<int> rows;
+    {
+        const FileRecords::Reader list = m_ctx.records.read();
+        const int shown = std::min(m_ctx.model.rowCount(), int(list.size()));
+        for (int i = 0; i < shown; ++i) {
+            if (list[std::size_t(i)].fullNameEquals(oldPath))
+                rows.push_back(i);
+        }
+    }
+    // The file's row was removed meanwhile: there is nothing to rename.
+    if (rows.empty()) {
+        close();
+        return;
+    }
+    QString failure;
+    bool renamed = false;
+    for (const int row : rows) {
+        // Once the file has moved, a second row of the same path keeps it: that file is no longer there.
+        if (renamed)
+            break;
+        failure = MoveFileTo(oldPath, newPath, false);
+        if (failure.isEmpty()) {
+            renamed = true;
+            m_ctx.model.renameRecord(row, newPath);
+        }
+    }
+    if (!renamed) {
+        m_ctx.warn(
+            u"\"%1\" cannot be renamed to \"%2\".\r\r%3"_s.arg(QDir::toNativeSeparators(oldPath), typed, failure));
+        Edit1->setFocus();
+        return;
+    }
+    close();
+}
