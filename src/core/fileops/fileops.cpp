@@ -2,6 +2,7 @@
 
 #include "core/base/paths.h"
 #include "core/filelist/filerecords.h"
+#include "core/platform/movefile.h"
 #include "core/platform/posixfs.h"
 #include "core/platform/trash.h"
 
@@ -114,6 +115,14 @@ QString RenameProblem(const QString& name)
     if (name.contains(QChar(0)))
         return u"A file name cannot contain a NUL character."_s;
     return {};
+}
+
+QString RenameFileTo(const QString& oldPath, const QString& newName)
+{
+    if (QString problem = RenameProblem(newName); !problem.isEmpty())
+        return problem;
+    const QString folder = oldPath.first(oldPath.lastIndexOf(kPathSeparator) + 1);
+    return MoveFileTo(oldPath, folder + newName, false);
 }
 
 bool SendToRecycleBin(const QString& path, QString* reason)

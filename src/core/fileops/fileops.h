@@ -38,6 +38,10 @@ qsizetype StemLength(QStringView name);
 // What is wrong with name as a file's new name, for the user; empty when it may be tried.
 QString RenameProblem(const QString& name);
 
+// Renames the file oldPath to newName in the same folder, never replacing an existing file; empty on success,
+// otherwise the reason (for a refused name, RenameProblem's).
+QString RenameFileTo(const QString& oldPath, const QString& newName);
+
 // Moves an existing file or folder to the trash ("Send to Recycle Bin"); false when the path does not exist or the move
 // failed, with the reason in reason.
 bool SendToRecycleBin(const QString& path, QString* reason = nullptr);

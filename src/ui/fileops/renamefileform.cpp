@@ -3,7 +3,6 @@
 #include "core/filelist/filelistmodel.h"
 #include "core/filelist/filerecords.h"
 #include "core/fileops/fileops.h"
-#include "core/platform/movefile.h"
 #include "ui/app/commandcontext.h"
 
 #include <QDir>
@@ -116,7 +115,7 @@ void TFormRenameFile::Button1Click()
         // Once the file has moved, a second row of the same path keeps it: that file is no longer there.
         if (renamed)
             break;
-        failure = MoveFileTo(oldPath, newPath, false);
+        failure = RenameFileTo(oldPath, typed);
         if (failure.isEmpty()) {
             renamed = true;
             m_ctx.model.renameRecord(row, newPath);
