@@ -12,7 +12,46 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The name box. Taking the focus by a window's activation selects a line edit's whole text when nothing of it is
+// selected; the box instead keeps the selection the window gave it, also an empty one.
+class NameEdit final : public QLineEdit
+{
+public:
+    NameEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent)
+    {
+        // Once the user types, the focus no longer brings the first selection back.
+        connect(this, &QLineEdit::textEdited, this, [this] { m_keepOnFocus = false; });
+    }
+
+    void selectStem()
+    {
+        const int stem = int(StemLength(text()));
+        if (stem > 0)
+            setSelection(0, stem);
+        else
+            setCursorPosition(0);
+        m_keepOnFocus = true;
+    }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QLineEdit::focusInEvent(event);
+        if (std::exchange(m_keepOnFocus, false))
+            selectStem();
+    }
+
+private:
+    bool m_keepOnFocus = false;
+};
+
+} // namespace
 
 TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& folder, const QString& name,
                                  QWidget* mainWindow)
@@ -35,7 +74,7 @@ TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& f
     Label2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Label3 = new QLabel(u"Filename:"_s, this);
     Label3->setObjectName(u"Label3"_s);
-    Edit1 = new QLineEdit(name, this);
+    Edit1 = new NameEdit(name, this);
     Edit1->setObjectName(u"Edit1"_s);
     Button1 = new QPushButton(u"OK"_s, this);
     Button1->setObjectName(u"Button1"_s);
@@ -63,6 +102,13 @@ TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& f
 
     connect(Button1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    // Focused before the window shows, so that showing it does not select the whole name.
+    Edit1->setFocus();
+}
+
+void TFormRenameFile::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
     FormShow();
 }
 
@@ -72,7 +118,8 @@ void TFormRenameFile::FormShow()
     m_folder = QDir::fromNativeSeparators(Label2->text());
     m_name = Edit1->text();
     Edit1->setFocus();
-    Edit1->setSelection(0, int(StemLength(m_name)));
+    // Typing replaces the stem and keeps the extension; a name such as ".profile" has no stem to select.
+    static_cast<NameEdit*>(Edit1)->selectStem();
 }
 
 void TFormRenameFile::Button2Click()

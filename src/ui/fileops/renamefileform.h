@@ -25,6 +25,9 @@ public:
 
     QLineEdit* edit() const { return Edit1; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     const CommandContext& m_ctx;
     QLabel* Label1;
