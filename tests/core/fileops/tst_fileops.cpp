@@ -2,8 +2,13 @@
 #include "core/filelist/filerecords.h"
 #include "core/fileops/fileops.h"
 #include "core/platform/clipboarddata.h"
+#include "support/testfiles.h"
+#include "support/unprivileged.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <stdexcept>
@@ -133,6 +138,44 @@ private slots:
         QCOMPARE(ErrorRaisedText(TagscopeError(u"disk gone"_s)),
                  u"TagscopeError error raised, with message : disk gone"_s);
         QCOMPARE(ErrorRaisedText(std::runtime_error("x")), u"std::runtime_error error raised, with message : x"_s);
+    }
+
+    // A file in a folder its user may not write can be neither deleted nor moved to the trash; the reason is given
+    // and the file stays.
+    void fileThatCannotGo()
+    {
+        QTemporaryDir root;
+        QTemporaryDir dataHome;
+        const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                          QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        const auto shut = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                          QFile::ExeOther;
+        const QString locked = root.filePath(u"locked"_s);
+        QVERIFY(QDir().mkdir(locked));
+        const QString file = locked + u"/stays.jpg"_s;
+        QVERIFY(WriteWholeFile(file, "s"));
+        QVERIFY(QFile::setPermissions(root.path(), open) && QFile::setPermissions(dataHome.path(), open) &&
+                QFile::setPermissions(locked, shut));
+        const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_DATA_HOME", savedDataHome);
+            QFile::setPermissions(locked, open);
+        });
+        UnprivilegedScope unprivileged;
+        if (!unprivileged.ok())
+            QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+        if (!QFileInfo(file).isReadable())
+            QSKIP("the unprivileged user cannot reach the temporary folder");
+
+        QString reason;
+        QVERIFY(!DeleteFileAt(file, &reason));
+        QVERIFY(!reason.isEmpty());
+        reason.clear();
+        QVERIFY(!SendToRecycleBin(file, &reason));
+        QVERIFY(!reason.isEmpty());
+        QVERIFY(QFileInfo::exists(file));
+        QCOMPARE(FolderEntries(dataHome.filePath(u"Trash/info"_s)), QStringList());
     }
 
     // The files on the clipboard: encoded URIs, and the list file managers paste, without a final line break.
