@@ -1,0 +1,165 @@
+#include "httpserver.h"
+
+#include <QHostAddress>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+using namespace Qt::Literals::StringLiterals;
+
+struct LocalHttpServer::Shared
+{
+    mutable QMutex mutex;
+    QByteArray reply;
+    int status = 200;
+    Mode mode = Mode::Answer;
+    QList<Request> requests;
+    int tlsAttempts = 0;
+};
+
+namespace {
+
+// The bytes of one connection until its request is complete.
+bool completeRequest(const QByteArray& data, LocalHttpServer::Request& request)
+{
+    const qsizetype end = data.indexOf("\r\n\r\n");
+    if (end < 0)
+        return false;
+    const QByteArray head = data.left(end);
+    const QList<QByteArray> lines = head.split('\n');
+    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+    qsizetype length = 0;
+    for (const QByteArray& line : lines) {
+        if (line.toLower().startsWith("content-length:"))
+            length = line.mid(15).trimmed().toLongLong();
+    }
+    if (data.size() < end + 4 + length)
+        return false;
+    request.method = first.value(0);
+    request.path = first.value(1);
+    request.headers = head.mid(head.indexOf('\n') + 1);
+    request.body = data.mid(end + 4, length);
+    return true;
+}
+
+QByteArray statusText(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
+    }
+}
+
+} // namespace
+
+class HttpServerWorker final : public QObject
+{
+public:
+    HttpServerWorker(std::shared_ptr<LocalHttpServer::Shared> shared) : m_shared(std::move(shared)) {}
+
+    quint16 listen()
+    {
+        m_server = new QTcpServer(this);
+        if (!m_server->listen(QHostAddress::LocalHost, 0))
+            return 0;
+        connect(m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server->nextPendingConnection())
+                serve(socket);
+        });
+        return m_server->serverPort();
+    }
+
+private:
+    void serve(QTcpSocket* socket)
+    {
+        auto buffer = std::make_shared<QByteArray>();
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+            const bool first = buffer->isEmpty();
+            buffer->append(socket->readAll());
+            if (!buffer->isEmpty() && buffer->at(0) == '\x16') { // a TLS handshake record
+                QMutexLocker lock(&m_shared->mutex);
+                if (first)
+                    ++m_shared->tlsAttempts;
+                if (m_shared->mode == LocalHttpServer::Mode::Answer) {
+                    lock.unlock();
+                    socket->abort();
+                }
+                return;
+            }
+            LocalHttpServer::Request request;
+            if (!completeRequest(*buffer, request))
+                return;
+            QMutexLocker lock(&m_shared->mutex);
+            m_shared->requests.append(request);
+            if (m_shared->mode == LocalHttpServer::Mode::NeverAnswer)
+                return;
+            const QByteArray reply = m_shared->reply;
+            const int status = m_shared->status;
+            lock.unlock();
+            socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status) +
+                          "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(reply.size()) +
+                          "\r\nConnection: close\r\n\r\n" + reply);
+            socket->disconnectFromHost();
+        });
+    }
+
+    std::shared_ptr<LocalHttpServer::Shared> m_shared;
+    QTcpServer* m_server = nullptr;
+};
+
+LocalHttpServer::LocalHttpServer() : m_shared(std::make_shared<Shared>())
+{
+    auto* worker = new HttpServerWorker(m_shared);
+    worker->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::finished, worker, &QObject::deleteLater);
+    m_thread.start();
+    QSemaphore ready;
+    QMetaObject::invokeMethod(worker, [this, worker, &ready] {
+        m_port = worker->listen();
+        ready.release();
+    });
+    ready.acquire();
+}
+
+LocalHttpServer::~LocalHttpServer()
+{
+    m_thread.quit();
+    m_thread.wait();
+}
+
+QString LocalHttpServer::host() const
+{
+    return u"127.0.0.1:"_s + QString::number(m_port);
+}
+
+void LocalHttpServer::setReply(const QByteArray& body, int status)
+{
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->reply = body;
+    m_shared->status = status;
+}
+
+void LocalHttpServer::setMode(Mode mode)
+{
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->mode = mode;
+}
+
+QList<LocalHttpServer::Request> LocalHttpServer::requests() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->requests;
+}
+
+int LocalHttpServer::tlsAttempts() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->tlsAttempts;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QThread>
+
+#include <memory>
+
+class QTcpServer;
+
+// An HTTP server on 127.0.0.1 for the tests of the online services. It runs on a thread of its own, so a test may
+// block in a request on its own thread. It answers every POST with the reply set last, records what it received,
+// and drops a connection that starts a TLS handshake at once, so an https attempt against it fails without delay.
+class LocalHttpServer final
+{
+public:
+    struct Request
+    {
+        QByteArray method;
+        QByteArray path;
+        QByteArray headers; // the header lines as received
+        QByteArray body;
+    };
+
+    enum class Mode
+    {
+        Answer,      // sends the reply
+        NeverAnswer, // reads the request and keeps the connection open without a word
+    };
+
+    LocalHttpServer();
+    ~LocalHttpServer();
+    LocalHttpServer(const LocalHttpServer&) = delete;
+    LocalHttpServer& operator=(const LocalHttpServer&) = delete;
+
+    // "127.0.0.1:port", the service host to give the program.
+    QString host() const;
+    quint16 port() const { return m_port; }
+
+    void setReply(const QByteArray& body, int status = 200);
+    void setMode(Mode mode);
+    QList<Request> requests() const;
+    // The number of connections that began a TLS handshake.
+    int tlsAttempts() const;
+
+private:
+    friend class HttpServerWorker;
+    struct Shared;
+    std::shared_ptr<Shared> m_shared;
+    QThread m_thread;
+    quint16 m_port = 0;
+};
