@@ -17,6 +17,7 @@
 #include "ui/export/exportcommands.h"
 #include "ui/fileops/fileopscommands.h"
 #include "ui/metadata/metadatacommands.h"
+#include "ui/online/onlinecommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -271,6 +272,9 @@ void TAppForm::createCommands()
     m_metadata = std::make_unique<MetadataCommands>(*m_context, m_menus, MetadataCommands::Controls{Panel1, RichEdit1});
     m_export = std::make_unique<ExportCommands>(*m_context, m_menus, this);
     m_fileOps = std::make_unique<FileOpsCommands>(*m_context, m_menus, this);
+    m_online = std::make_unique<OnlineCommands>(
+        *m_context, m_menus, this,
+        OnlineStartup{m_startup.configHome, m_startup.checkForUpdates, m_startup.checkTimeoutSeconds});
 }
 
 void TAppForm::FormCreate()

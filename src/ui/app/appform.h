@@ -24,6 +24,7 @@ class FolderChoice;
 class ExportCommands;
 class FileOpsCommands;
 class MetadataCommands;
+class OnlineCommands;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -43,6 +44,8 @@ struct AppStartup
     QString stateHome;     // where the window's layout is kept ($XDG_STATE_HOME); empty: nowhere
     QLocale locale;        // the user's locale settings
     QString serviceHost;   // host of the maker's web service; empty: never contact any host
+    bool checkForUpdates = true; // false: the update check never starts
+    int checkTimeoutSeconds = 10; // of each attempt of the update check
 };
 
 // The main window: the rows of controls, the menus, the status bar, drops and the settings. The commands of each
@@ -67,6 +70,7 @@ public:
     MetadataCommands& metadata() const { return *m_metadata; }
     ExportCommands& exportCommands() const { return *m_export; }
     FileOpsCommands& fileOps() const { return *m_fileOps; }
+    OnlineCommands& online() const { return *m_online; }
 
     // The general error report: shows the innermost message of an error that escaped a command, and goes on.
     void ShowErrorReport(const std::exception_ptr& error);
@@ -146,4 +150,5 @@ private:
     std::unique_ptr<MetadataCommands> m_metadata;
     std::unique_ptr<ExportCommands> m_export;
     std::unique_ptr<FileOpsCommands> m_fileOps;
+    std::unique_ptr<OnlineCommands> m_online;
 };

@@ -39,7 +39,9 @@ TAppForm& AppFormFixture::start(const QString& programFolder, Deployment deploym
     startup.configHome = config.path();
     startup.stateHome = state.path();
     startup.locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    startup.serviceHost = u"www.brindle.example"_s;
+    startup.serviceHost = serviceHost;
+    startup.checkForUpdates = checkForUpdates;
+    startup.checkTimeoutSeconds = checkTimeoutSeconds;
     form = std::make_unique<TAppForm>(startup, dialogs, shell);
     // ExifTool's deployment writes the status bar when it ends; let it end before the test looks there.
     if (deployment == Deployment::Wait &&

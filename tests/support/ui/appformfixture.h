@@ -25,6 +25,11 @@ struct AppFormFixture
     FakeDialogs dialogs;
     FakeDesktopShell shell;
     std::unique_ptr<TAppForm> form;
+    // The window's online side: the service it would ask, and whether its update check starts at all (not unless a
+    // test starts a server of its own and asks for it).
+    QString serviceHost = QStringLiteral("www.brindle.example");
+    bool checkForUpdates = false;
+    int checkTimeoutSeconds = 10;
 
     QString settingsPath() const;
     // Where the window keeps its layout.

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/online/updatecheck.h"
+#include "ui/app/commandcontext.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+class QWidget;
+class TAboutBox;
+class TChecker;
+class TFeedbackForm;
+class TNewVer;
+struct MainMenus;
+
+// What the online commands take from the program's start.
+struct OnlineStartup
+{
+    QString configHome;          // the per-user configuration folder, where the update check keeps its store
+    bool checkForUpdates = true; // false: the update check never starts
+    int checkTimeoutSeconds = 10;
+};
+
+// The Help menu's online side: the update check started a second after the window and its notice, "Update
+// Notifications", "Send Feedback..." and "About...".
+class OnlineCommands final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(OnlineCommands)
+
+public:
+    OnlineCommands(const CommandContext& context, const MainMenus& menus, QWidget* mainWindow, OnlineStartup startup,
+                   QObject* parent = nullptr);
+    // A check still running is cancelled and waited for: its request ends within about a second.
+    ~OnlineCommands() override;
+
+    void TimerCheckerTimer();
+    void UpdateNotifications1Click(bool checked);
+    void SendFeedback1Click();
+    void About1Click();
+
+    bool isCheckDone() const;
+    QString storePath() const;
+    TNewVer* notice() const { return m_notice; }
+    TFeedbackForm* feedbackForm() const { return m_feedback; }
+    TAboutBox* aboutBox() const { return m_about; }
+
+signals:
+    // The check has ended and its result has been applied to the menu and the notice.
+    void checkApplied();
+
+private:
+    CheckEnvironment checkEnvironment() const;
+
+    const CommandContext& m_ctx;
+    const MainMenus& m_menus;
+    QWidget* m_mainWindow;
+    const OnlineStartup m_startup;
+    QTimer TimerChecker;
+    bool m_checkStarted = false;
+    std::atomic<bool> m_cancel{false};
+    std::shared_ptr<CheckState> m_state = std::make_shared<CheckState>();
+    std::unique_ptr<TChecker> m_checker;
+    QPointer<TNewVer> m_notice;
+    QPointer<TFeedbackForm> m_feedback;
+    QPointer<TAboutBox> m_about;
+};
