@@ -31,6 +31,13 @@ constexpr PictureName kPictures[] = {
     {u"archive16", u""},
     {u"text16", u""},
     {u"document16", u""},
+    // The online windows' drawings: a theme's "go-down" or "window-close" is drawn for another size and background.
+    {u"logo", u""},
+    {u"cat", u""},
+    {u"arrow", u""},
+    {u"close", u""},
+    {u"like", u""},
+    {u"dislike", u""},
 };
 
 } // namespace
