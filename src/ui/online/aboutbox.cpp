@@ -234,23 +234,26 @@ void TAboutBox::PopupBelowButton(QAbstractButton* button, QMenu* menu)
     m_popupGuard.closed(button, menu);
 }
 
+void TAboutBox::openMakerPage(const QString& scheme, const QString& path)
+{
+    // Whether the browser could be started is not reported: the user sees it either way.
+    if (const QString address = makerAddress(scheme, path); !address.isEmpty())
+        m_shell.openUrl(QUrl(address));
+}
+
 void TAboutBox::Label5Click()
 {
-    if (const QString address = makerAddress(u"https"_s, u"/"_s); !address.isEmpty())
-        m_shell.openUrl(QUrl(address));
+    openMakerPage(u"https"_s, u"/"_s);
 }
 
 void TAboutBox::Credits1Click()
 {
-    if (const QString address = makerAddress(u"https"_s, u"/blog/credits-and-acknowledgements/"_s); !address.isEmpty())
-        m_shell.openUrl(QUrl(address));
+    openMakerPage(u"https"_s, u"/blog/credits-and-acknowledgements/"_s);
 }
 
 void TAboutBox::Howtouninstall1Click()
 {
-    const QString address = makerAddress(u"http"_s, u"/blog/how-to-uninstall-brindle-software/"_s);
-    if (!address.isEmpty())
-        m_shell.openUrl(QUrl(address));
+    openMakerPage(u"http"_s, u"/blog/how-to-uninstall-brindle-software/"_s);
 }
 
 void TAboutBox::LicensePrivacyPolicy1Click()

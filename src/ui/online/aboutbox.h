@@ -75,6 +75,7 @@ private:
     void watchScreen(QScreen* screen);
     // The maker's address "scheme://host/path", or empty when the program contacts no host.
     QString makerAddress(const QString& scheme, const QString& path) const;
+    void openMakerPage(const QString& scheme, const QString& path);
 
     const AppValues& m_values;
     DesktopShell& m_shell;

@@ -19,8 +19,6 @@ public:
     // The window itself may be one of the handles.
     WindowDrag(QWidget* window, std::initializer_list<QWidget*> handles);
 
-    bool isDragging() const { return m_dragging; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
