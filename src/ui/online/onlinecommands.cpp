@@ -83,6 +83,21 @@ void OnlineCommands::TimerCheckerTimer()
     emit checkApplied();
 }
 
+TNewVer* OnlineCommands::notice() const
+{
+    return m_notice;
+}
+
+TFeedbackForm* OnlineCommands::feedbackForm() const
+{
+    return m_feedback;
+}
+
+TAboutBox* OnlineCommands::aboutBox() const
+{
+    return m_about;
+}
+
 bool OnlineCommands::isCheckDone() const
 {
     return m_state->done.load(std::memory_order_acquire);

@@ -45,9 +45,10 @@ public:
 
     bool isCheckDone() const;
     QString storePath() const;
-    TNewVer* notice() const { return m_notice; }
-    TFeedbackForm* feedbackForm() const { return m_feedback; }
-    TAboutBox* aboutBox() const { return m_about; }
+    // The windows while they exist.
+    TNewVer* notice() const;
+    TFeedbackForm* feedbackForm() const;
+    TAboutBox* aboutBox() const;
 
 signals:
     // The check has ended and its result has been applied to the menu and the notice.
