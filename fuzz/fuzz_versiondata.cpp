@@ -75,7 +75,7 @@ void checkBlock(const QByteArray& block)
         return;
     FUZZ_CHECK(QueryVersionValue(*root, u"\\") == &*root);
     for (const VersionNode& child : root->children) {
-        // A key that is empty or holds a "\\" cannot be asked for by its name.
+        // A key that is empty or holds a backslash cannot be asked for by its name.
         if (child.key.isEmpty() || child.key.contains(u'\\'))
             continue;
         const VersionNode* found = QueryVersionValue(*root, u"\\"_s + child.key + u"\\"_s);
