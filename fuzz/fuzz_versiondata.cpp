@@ -47,9 +47,9 @@ bool wholeTexts(const VersionNode& node)
 
 QStringList fields(const TEXEVersionData& d)
 {
-    return {d.CompanyName,      d.FileDescription, d.FileVersion,    d.InternalName,
-            d.LegalCopyright,   d.LegalTrademarks, d.OriginalFileName, d.ProductName,
-            d.ProductVersion,   d.Comments,        d.PrivateBuild,   d.SpecialBuild};
+    return {d.CompanyName,    d.FileDescription, d.FileVersion,      d.InternalName,
+            d.LegalCopyright, d.LegalTrademarks, d.OriginalFileName, d.ProductName,
+            d.ProductVersion, d.Comments,        d.PrivateBuild,     d.SpecialBuild};
 }
 
 QByteArray fileBytes(const QByteArray& input)

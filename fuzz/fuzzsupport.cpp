@@ -26,8 +26,7 @@ QString FuzzPrivateFolder()
 {
     if (!g_folder.isEmpty())
         return g_folder;
-    const QString base =
-        ::access("/dev/shm", W_OK | X_OK) == 0 ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    const QString base = ::access("/dev/shm", W_OK | X_OK) == 0 ? QStringLiteral("/dev/shm") : QDir::tempPath();
     QByteArray pattern = QFile::encodeName(base + QStringLiteral("/tagscope-fuzz-XXXXXX"));
     if (!::mkdtemp(pattern.data())) {
         std::perror("mkdtemp");
