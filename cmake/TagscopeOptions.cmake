@@ -10,6 +10,21 @@ if(TAGSCOPE_WERROR)
     target_compile_options(tagscope_options INTERFACE -Werror)
 endif()
 
+if(TAGSCOPE_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "TAGSCOPE_FUZZ needs clang: configure a build folder of its own with CC=clang CXX=clang++")
+    endif()
+    # The fuzz targets look for memory errors and undefined behaviour with every input.
+    if(NOT TAGSCOPE_SANITIZE)
+        set(TAGSCOPE_SANITIZE "address,undefined")
+    elseif(TAGSCOPE_SANITIZE STREQUAL "thread")
+        message(FATAL_ERROR "TAGSCOPE_FUZZ cannot be combined with TAGSCOPE_SANITIZE=thread")
+    endif()
+    # Coverage instrumentation for every target of the project, so that libFuzzer sees which branches of our code an
+    # input reaches; only the fuzz targets link libFuzzer itself (-fsanitize=fuzzer).
+    target_compile_options(tagscope_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 if(TAGSCOPE_SANITIZE)
     if(TAGSCOPE_SANITIZE STREQUAL "thread")
         set(_tagscope_san -fsanitize=thread)

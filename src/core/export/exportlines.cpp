@@ -103,7 +103,7 @@ ExportLineBuilder::ExportLineBuilder(const ExportOptions& options, const QLocale
       m_unit(options.output == ExportOutput::Html ? u"&nbsp;"_s : u" "_s)
 {}
 
-QString ExportLineBuilder::header() const
+QStringList ExportLineBuilder::labels() const
 {
     QStringList labels;
     if (m_options.name)
@@ -114,6 +114,12 @@ QString ExportLineBuilder::header() const
         labels.append(u"Date"_s);
     if (m_options.size)
         labels.append(u"Size"_s);
+    return labels;
+}
+
+QString ExportLineBuilder::header() const
+{
+    const QStringList labels = this->labels();
     if (m_options.output == ExportOutput::Html) {
         QString row = u"<tr>"_s;
         for (const QString& label : labels)
@@ -147,6 +153,15 @@ QStringList ExportLineBuilder::fields(const ExportRecord& record)
     if (m_options.size)
         texts.append(QString::number(record.size));
     return texts;
+}
+
+QStringList ExportLineBuilder::cells(const QString& line) const
+{
+    QStringList cells = SplitDelimited(line, m_separator);
+    // Every line has one field per column; only the line of a single empty field splits into fewer.
+    if (cells.isEmpty() && labels().size() == 1)
+        cells.append(QString());
+    return cells;
 }
 
 QString ExportLineBuilder::line(const ExportRecord& record)

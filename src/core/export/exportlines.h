@@ -80,10 +80,14 @@ public:
     QString line(const ExportRecord& record);
     // The texts of the file's fields before they are quoted or joined (the tree layout applied).
     QStringList fields(const ExportRecord& record);
+    // A line this builder built (CSV or spreadsheet), or its header line, back into its fields: SplitDelimited, and
+    // for a line of one empty field, which is as empty as a line of no fields, that one field.
+    QStringList cells(const QString& line) const;
 
     QChar separator() const { return m_separator; }
 
 private:
+    QStringList labels() const;
     QString joined(const QStringList& texts, bool quote) const;
 
     const ExportOptions m_options;

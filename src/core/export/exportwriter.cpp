@@ -173,12 +173,11 @@ ExportResult writeSpreadsheet(const QString& fileName, const ExportOptions& opti
     try {
         const std::unique_ptr<SpreadsheetWriter> writer =
             xlsx ? CreateXlsxWriter(fileName, tempFolder) : CreateXlsWriter(fileName);
-        const QChar separator = builder.separator();
         // Each line is built as for CSV and split back into its fields, so the cells hold exactly the texts of the
         // CSV fields, unquoted.
         qsizetype lastFields = 0;
         const auto addLine = [&](const QString& line) {
-            const QStringList fields = SplitDelimited(line, separator);
+            const QStringList fields = builder.cells(line);
             writer->addRow(fields);
             lastFields = fields.size();
         };

@@ -115,6 +115,40 @@ private slots:
         }
     }
 
+    // A line of one empty field is as empty as a line of no fields; the cells still hold the one field. The first row
+    // is the fuzz input fuzz/corpus/splitdelimited/extension-only-empty.
+    void cellsOfBuiltLines_data()
+    {
+        QTest::addColumn<QString>("columns");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QStringList>("cells");
+
+        QTest::newRow("one empty column") << u"E"_s << QString() << QString() << QStringList{QString()};
+        QTest::newRow("no column") << QString() << u"a.jpg"_s << u"jpg"_s << QStringList{};
+        QTest::newRow("one column") << u"N"_s << u"a.jpg"_s << u"jpg"_s << QStringList{u"/x/a.jpg"_s};
+        QTest::newRow("two empty columns") << u"ED"_s << QString() << QString() << QStringList{QString(), QString()};
+        QTest::newRow("a lone double quote") << u"E"_s << QString() << u"\""_s << QStringList{u"\""_s};
+    }
+
+    void cellsOfBuiltLines()
+    {
+        QFETCH(QString, columns);
+        QFETCH(QString, name);
+        QFETCH(QString, extension);
+        QFETCH(QStringList, cells);
+        ExportOptions options;
+        options.output = ExportOutput::Csv;
+        options.name = columns.contains(u'N');
+        options.extension = columns.contains(u'E');
+        options.date = columns.contains(u'D');
+        ExportLineBuilder builder(options, QLocale(QLocale::English, QLocale::UnitedStates));
+        const ExportRecord record{u"/x/"_s, name, extension, kUnknownDateKey, -1};
+        QCOMPARE(builder.fields(record), cells);
+        QCOMPARE(builder.cells(builder.line(record)), cells);
+        QCOMPARE(builder.cells(builder.header()).size(), cells.size());
+    }
+
     void htmlEscaped()
     {
         QCOMPARE(HtmlEscaped(u"<img src=x onerror=alert(1)>&\"'.jpg"_s),

@@ -280,6 +280,22 @@ private slots:
         QCOMPARE(FolderEntries(dir()), QStringList{name});
     }
 
+    // One column whose last field is empty: the line is as empty as a line of no columns, but the column still gets
+    // its width. The last file is that of the fuzz input fuzz/corpus/splitdelimited/extension-only-empty.
+    void oneEmptyColumnLast_data() { spreadsheets_data(); }
+
+    void oneEmptyColumnLast()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        const QString fileName = path(name);
+        const Records records = {record(u"/x/a.jpg"_s, u"JPG"_s), record(u"/x/"_s)};
+        QVERIFY(WriteExport(fileName, options(ExportOutput::Spreadsheet, u"Eh"_s), records, kLocale, dir()).written);
+        const QJsonObject sheet = readBack(kind == u"zip"_s ? u"xlsx"_s : u"xls"_s, fileName);
+        QCOMPARE(sheet.value(u"rows"_s).toArray(), rowsOf({{u"Extension"_s}, {u"JPG"_s}, {}}));
+        QCOMPARE(sheet.value(u"widths"_s).toObject(), (QJsonObject{{u"1"_s, 40}}));
+    }
+
     // With no column every line is empty: no cell, no width, and the workbook is still saved.
     void emptySpreadsheets_data() { spreadsheets_data(); }
 

@@ -1,0 +1,80 @@
+// The report ExifTool writes for a file, as the metadata pane shows it and "Save Metadata as TXT/CSV..." writes it:
+// the input is the report file's bytes (also read as ExifTool's console text).
+
+#include "fuzzsupport.h"
+
+#include "core/base/textlines.h"
+#include "core/export/exportlines.h"
+#include "core/metadata/metadataexport.h"
+#include "core/metadata/metadatareport.h"
+
+#include <QStringDecoder>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+bool hasBlankEnds(const QString& text)
+{
+    return !text.isEmpty() && (text.front().unicode() <= 32 || text.back().unicode() <= 32);
+}
+
+// Every line of the pane ends with CR LF, and neither appears anywhere else.
+bool wellFormedPane(const QString& pane)
+{
+    for (qsizetype i = 0; i < pane.size(); ++i) {
+        if (pane[i] == u'\r' && (i + 1 >= pane.size() || pane[i + 1] != u'\n'))
+            return false;
+        if (pane[i] == u'\n' && (i == 0 || pane[i - 1] != u'\r'))
+            return false;
+    }
+    return pane.isEmpty() || pane.endsWith(u"\r\n"_s);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = FuzzBytes(data, size);
+
+    // A report in UTF-8 is read without losing or changing anything but its byte-order mark.
+    const QString text = DecodeReport(bytes);
+    QStringDecoder strict(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // decode() converts only when its result becomes a QString.
+    const QString strictText = strict.decode(bytes);
+    if (!strict.hasError())
+        FUZZ_CHECK(text.toUtf8() == (bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes));
+
+    const QString pane = PaneText(bytes);
+    FUZZ_CHECK(wellFormedPane(pane));
+
+    // The TXT lines are the pane's lines.
+    const QStringList lines = MetadataTxtLines(pane);
+    FUZZ_CHECK(pane == (lines.isEmpty() ? QString() : lines.join(u"\r\n"_s) + u"\r\n"_s));
+
+    // Each CSV row splits back into the line's name (before its first colon) and value, both trimmed.
+    for (const QChar separator : {QChar(u','), QChar(u';')}) {
+        const QStringList rows = MetadataCsvRows(pane, separator);
+        FUZZ_CHECK(rows.size() == lines.size());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const QStringList fields = SplitDelimited(rows[i], separator);
+            FUZZ_CHECK(fields.size() == 2);
+            const QString& name = fields[0];
+            const QString& value = fields[1];
+            FUZZ_CHECK(!name.contains(u':') && !hasBlankEnds(name) && !hasBlankEnds(value));
+            const qsizetype colon = lines[i].indexOf(u':');
+            if (colon < 0) {
+                FUZZ_CHECK(name.isEmpty() && value.isEmpty());
+            } else {
+                FUZZ_CHECK(QStringView(lines[i]).first(colon).contains(name));
+                FUZZ_CHECK(QStringView(lines[i]).sliced(colon + 1).contains(value));
+            }
+        }
+    }
+
+    // What ExifTool said about a file it could not read: its lines that begin with "Error" or "Warning".
+    const QString complaint = ExifToolComplaint(text);
+    for (const QStringView line : SplitTextLines(complaint))
+        FUZZ_CHECK(line.startsWith(u"Error"_s) || line.startsWith(u"Warning"_s));
+    return 0;
+}
