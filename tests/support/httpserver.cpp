@@ -1,15 +1,23 @@
 #include "httpserver.h"
 
+#include <QEventLoop>
 #include <QHostAddress>
-#include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 using namespace Qt::Literals::StringLiterals;
 
 struct LocalHttpServer::Shared
 {
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
+    std::condition_variable listening;
+    bool ready = false;
+    std::atomic<bool> stop{false};
     QByteArray reply;
     int status = 200;
     Mode mode = Mode::Answer;
@@ -61,7 +69,7 @@ QByteArray statusText(int status)
 class HttpServerWorker final : public QObject
 {
 public:
-    HttpServerWorker(std::shared_ptr<LocalHttpServer::Shared> shared) : m_shared(std::move(shared)) {}
+    explicit HttpServerWorker(std::shared_ptr<LocalHttpServer::Shared> shared) : m_shared(std::move(shared)) {}
 
     quint16 listen()
     {
@@ -84,7 +92,7 @@ private:
             const bool first = buffer->isEmpty();
             buffer->append(socket->readAll());
             if (!buffer->isEmpty() && buffer->at(0) == '\x16') { // a TLS handshake record
-                QMutexLocker lock(&m_shared->mutex);
+                std::unique_lock lock(m_shared->mutex);
                 if (first)
                     ++m_shared->tlsAttempts;
                 if (m_shared->mode == LocalHttpServer::Mode::Answer) {
@@ -96,7 +104,7 @@ private:
             LocalHttpServer::Request request;
             if (!completeRequest(*buffer, request))
                 return;
-            QMutexLocker lock(&m_shared->mutex);
+            std::unique_lock lock(m_shared->mutex);
             m_shared->requests.append(request);
             if (m_shared->mode == LocalHttpServer::Mode::NeverAnswer)
                 return;
@@ -116,22 +124,34 @@ private:
 
 LocalHttpServer::LocalHttpServer() : m_shared(std::make_shared<Shared>())
 {
-    auto* worker = new HttpServerWorker(m_shared);
-    worker->moveToThread(&m_thread);
-    QObject::connect(&m_thread, &QThread::finished, worker, &QObject::deleteLater);
-    m_thread.start();
-    QSemaphore ready;
-    QMetaObject::invokeMethod(worker, [this, worker, &ready] {
-        m_port = worker->listen();
-        ready.release();
+    m_thread = std::thread([this, shared = m_shared] {
+        QEventLoop loop;
+        HttpServerWorker worker(shared);
+        const quint16 port = worker.listen();
+        {
+            std::lock_guard lock(shared->mutex);
+            m_port = port;
+            shared->ready = true;
+        }
+        shared->listening.notify_one();
+        // The loop ends itself when asked to stop: a wake-up posted from the test's thread is a hand-over that
+        // ThreadSanitizer cannot see inside Qt.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, shared] {
+            if (shared->stop)
+                loop.quit();
+        });
+        poll.start(20);
+        loop.exec();
     });
-    ready.acquire();
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->listening.wait(lock, [this] { return m_shared->ready; });
 }
 
 LocalHttpServer::~LocalHttpServer()
 {
-    m_thread.quit();
-    m_thread.wait();
+    m_shared->stop = true;
+    m_thread.join();
 }
 
 QString LocalHttpServer::host() const
@@ -141,25 +161,25 @@ QString LocalHttpServer::host() const
 
 void LocalHttpServer::setReply(const QByteArray& body, int status)
 {
-    QMutexLocker lock(&m_shared->mutex);
+    std::unique_lock lock(m_shared->mutex);
     m_shared->reply = body;
     m_shared->status = status;
 }
 
 void LocalHttpServer::setMode(Mode mode)
 {
-    QMutexLocker lock(&m_shared->mutex);
+    std::unique_lock lock(m_shared->mutex);
     m_shared->mode = mode;
 }
 
 QList<LocalHttpServer::Request> LocalHttpServer::requests() const
 {
-    QMutexLocker lock(&m_shared->mutex);
+    std::unique_lock lock(m_shared->mutex);
     return m_shared->requests;
 }
 
 int LocalHttpServer::tlsAttempts() const
 {
-    QMutexLocker lock(&m_shared->mutex);
+    std::unique_lock lock(m_shared->mutex);
     return m_shared->tlsAttempts;
 }
