@@ -1,10 +1,12 @@
 // The program itself, started as a user would start it and ended from outside.
 
+#include "core/online/updatecheck.h"
 #include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,6 +39,10 @@ private slots:
         const QString copy = program.filePath(u"tagscope"_s);
         QVERIFY(QFile::copy(QStringLiteral(TAGSCOPE_BUILD_DIR "/tagscope"), copy));
         QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+        // The program must not ask the maker's service from here: notices off means no request at all.
+        QSettings(UpdateStorePath(config.path(), u"BRINDLE"_s, u"BRINDLE - Tagscope"_s), QSettings::NativeFormat)
+            .setValue(u"ShowUpdate"_s, u"0"_s);
 
         QProcess tagscope;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
