@@ -10,6 +10,7 @@
 #include "ui/app/commandcontext.h"
 #include "ui/app/errorreport.h"
 #include "ui/app/folderchoice.h"
+#include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 #include "ui/app/splitpane.h"
 #include "ui/app/statuspanels.h"
@@ -50,20 +51,6 @@ namespace {
 constexpr int kRowHeight = 41;
 constexpr int kSplitterWidth = 5;
 
-QFont pixelFont(const QString& family, int pixels)
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    if (family == u"Consolas"_s)
-        font.setStyleHint(QFont::TypeWriter);
-    return font;
-}
-
-QFont tahoma(int pixels)
-{
-    return pixelFont(u"Tahoma"_s, pixels);
-}
-
 // One of the four rows at the top of the window.
 QWidget* makeRow(QWidget* parent, const char* name, QHBoxLayout*& layout)
 {
@@ -83,7 +70,7 @@ TAppForm::TAppForm(AppStartup startup, Dialogs& dialogs, DesktopShell& shell, QW
       m_model(m_fileRecords, m_startup.locale)
 {
     setObjectName(u"AppForm"_s);
-    setFont(tahoma(11));
+    setFont(Tahoma(11));
     m_values.programPath = m_startup.programPath;
     m_values.programFolder = m_startup.programFolder;
     m_values.serviceHost = m_startup.serviceHost;
@@ -112,16 +99,16 @@ void TAppForm::createControls()
     QWidget* panel4 = makeRow(central, "Panel4", row);
     auto* Label4 = new QLabel(u"Directory:"_s, panel4);
     Label4->setObjectName(u"Label4"_s);
-    Label4->setFont(tahoma(19));
+    Label4->setFont(Tahoma(19));
     Label4->setFixedWidth(90);
     BitBtn1 = new QPushButton(u"&Change..."_s, panel4);
     BitBtn1->setObjectName(u"BitBtn1"_s);
-    BitBtn1->setFont(tahoma(16));
+    BitBtn1->setFont(Tahoma(16));
     BitBtn1->setFixedWidth(134);
     BitBtn1->setIcon(Picture(u"folder48"_s));
     LabelDirectory = new QLabel(u"[None]"_s, panel4);
     LabelDirectory->setObjectName(u"LabelDirectory"_s);
-    LabelDirectory->setFont(tahoma(13));
+    LabelDirectory->setFont(Tahoma(13));
     LabelDirectory->setTextFormat(Qt::PlainText);
     // A long folder must not widen the window; the tool tip shows it whole.
     LabelDirectory->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -133,16 +120,16 @@ void TAppForm::createControls()
     QWidget* panel3 = makeRow(central, "Panel3", row);
     auto* Label1 = new QLabel(u"Filter:"_s, panel3);
     Label1->setObjectName(u"Label1"_s);
-    Label1->setFont(tahoma(19));
+    Label1->setFont(Tahoma(19));
     Label1->setFixedWidth(90);
     EditFile = new QLineEdit(panel3);
     EditFile->setObjectName(u"EditFile"_s);
-    EditFile->setFont(tahoma(19));
+    EditFile->setFont(Tahoma(19));
     // Files and folders dropped anywhere on the window choose the folder; the text boxes must not take them as text.
     EditFile->setAcceptDrops(false);
     CheckBoxFile = new QCheckBox(u"Case-Sensitive"_s, panel3);
     CheckBoxFile->setObjectName(u"CheckBoxFile"_s);
-    CheckBoxFile->setFont(tahoma(16));
+    CheckBoxFile->setFont(Tahoma(16));
     CheckBoxFile->setFixedWidth(140);
     CheckBoxFile->installEventFilter(this);
     row->addWidget(Label1);
@@ -158,7 +145,7 @@ void TAppForm::createControls()
     CheckBox4 = new QCheckBox(u"Show Icons"_s, panel6);
     CheckBox4->setObjectName(u"CheckBox4"_s);
     for (QCheckBox* box : {CheckBox3, CheckBox1, CheckBox4}) {
-        box->setFont(tahoma(16));
+        box->setFont(Tahoma(16));
         box->setChecked(true);
         row->addWidget(box);
     }
@@ -168,7 +155,7 @@ void TAppForm::createControls()
     QWidget* panel5 = makeRow(central, "Panel5", row);
     Button1 = new QPushButton(u"Scan Files"_s, panel5);
     Button1->setObjectName(u"Button1"_s);
-    Button1->setFont(tahoma(16));
+    Button1->setFont(Tahoma(16));
     Button1->setFixedWidth(230);
     Button1->setIcon(Picture(u"zoom"_s));
     row->addWidget(Button1);
@@ -181,7 +168,7 @@ void TAppForm::createControls()
     Splitter1->setChildrenCollapsible(false);
     ListView1 = new QTableView(Splitter1);
     ListView1->setObjectName(u"ListView1"_s);
-    ListView1->setFont(tahoma(16));
+    ListView1->setFont(Tahoma(16));
     ListView1->setShowGrid(true);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -199,7 +186,7 @@ void TAppForm::createControls()
     paneLayout->setContentsMargins(0, 0, 0, 0);
     RichEdit1 = new QPlainTextEdit(Panel1);
     RichEdit1->setObjectName(u"RichEdit1"_s);
-    RichEdit1->setFont(pixelFont(u"Consolas"_s, 11));
+    RichEdit1->setFont(PixelFont(u"Consolas"_s, 11));
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit1->setAcceptDrops(false);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

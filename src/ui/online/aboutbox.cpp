@@ -3,6 +3,7 @@
 #include "core/app/appvalues.h"
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
+#include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 #include "ui/online/windowdrag.h"
 
@@ -32,13 +33,6 @@ constexpr QSize kClientSize(446, 374);
 constexpr int kSlideStep = 5;     // pixels the panel moves on each tick of the slide
 constexpr int kSlideInterval = 5; // milliseconds between two steps at 96 dots per inch
 constexpr int kRainInterval = 50;
-
-QFont pixelFont(const QFont& base, int pixels)
-{
-    QFont font = base;
-    font.setPixelSize(pixels);
-    return font;
-}
 
 void setTextColor(QWidget* widget, const QColor& color)
 {
@@ -128,7 +122,7 @@ void TAboutBox::createControls()
     Label2->setTextFormat(Qt::PlainText);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setFont(pixelFont(font(), 16));
+    Label2->setFont(Tahoma(16));
 
     // White text needs a dark face; the system's light button face would swallow it.
     QPalette buttonPalette = Panel1->palette();
@@ -137,13 +131,13 @@ void TAboutBox::createControls()
     BitBtn1 = new QPushButton(u"OK"_s, Panel1);
     BitBtn1->setObjectName(u"BitBtn1"_s);
     BitBtn1->setGeometry(49, 226, 122, 33);
-    BitBtn1->setFont(pixelFont(font(), 16));
+    BitBtn1->setFont(Tahoma(16));
     BitBtn1->setPalette(buttonPalette);
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(u"Info"_s, Panel1);
     BitBtn2->setObjectName(u"BitBtn2"_s);
     BitBtn2->setGeometry(177, 226, 122, 33);
-    BitBtn2->setFont(pixelFont(font(), 16));
+    BitBtn2->setFont(Tahoma(16));
     BitBtn2->setPalette(buttonPalette);
     BitBtn2->setAutoDefault(false);
     BitBtn2->setIcon(Picture(u"arrow"_s));
@@ -157,7 +151,7 @@ void TAboutBox::createControls()
     Label5->setGeometry(0, 266, Panel1->width(), 18);
     Label5->setAlignment(Qt::AlignCenter);
     Label5->setTextFormat(Qt::PlainText);
-    QFont linkFont = pixelFont(font(), 13);
+    QFont linkFont = Tahoma(13);
     linkFont.setUnderline(true);
     Label5->setFont(linkFont);
     setTextColor(Label5, QColor(0, 255, 0));
@@ -331,7 +325,7 @@ void TAboutBox::tmTimerTimer()
     if (draws.empty())
         return;
     QPainter painter(&m_rainImage);
-    painter.setFont(pixelFont(font(), 11));
+    painter.setFont(Tahoma(11));
     QRegion changed;
     const QSize cell(TRain::charWidth, TRain::charHeight);
     const auto drawChar = [&](const QPoint& at, const QColor& color, QChar c) {

@@ -5,6 +5,7 @@
 #include "core/app/dialogs.h"
 #include "core/base/trim.h"
 #include "core/online/feedback.h"
+#include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 
 #include <QApplication>
@@ -30,14 +31,6 @@ namespace {
 constexpr int kCommentLimit = 10000;
 constexpr int kAddressLimit = 100;
 
-QFont tahoma(int pixels, bool bold = false)
-{
-    QFont font(u"Tahoma"_s);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 // A choice panel: a 32 × 32 picture at its left and its caption.
 QFrame* makeChoice(QWidget* parent, const QString& name, const QString& caption, const QString& picture,
                    const QString& imageName, QLabel*& image)
@@ -55,7 +48,7 @@ QFrame* makeChoice(QWidget* parent, const QString& name, const QString& caption,
     image->setPixmap(Picture(picture).pixmap(32, 32));
     auto* text = new QLabel(caption, panel);
     text->setObjectName(name + u"Caption"_s);
-    text->setFont(tahoma(16));
+    text->setFont(Tahoma(16));
     text->setAlignment(Qt::AlignCenter);
     row->addWidget(image);
     row->addWidget(text, 1);
@@ -80,7 +73,7 @@ TFeedbackForm::TFeedbackForm(const AppValues& values, DesktopShell& shell, Dialo
       m_values(values), m_shell(shell), m_dialogs(dialogs)
 {
     setObjectName(u"FeedbackForm"_s);
-    setFont(tahoma(11));
+    setFont(Tahoma(11));
     setFixedSize(525, 326);
 
     auto* column = new QVBoxLayout(this);
@@ -108,14 +101,14 @@ TFeedbackForm::TFeedbackForm(const AppValues& values, DesktopShell& shell, Dialo
 
     auto* Label1 = new QLabel(u"We would really appreciate your feedback."_s, this);
     Label1->setObjectName(u"Label1"_s);
-    Label1->setFont(tahoma(16));
+    Label1->setFont(Tahoma(16));
     auto* Label2 = new QLabel(u"What did you like or dislike?"_s, this);
     Label2->setObjectName(u"Label2"_s);
-    Label2->setFont(tahoma(13, true));
+    Label2->setFont(Tahoma(13, true));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(u"Memo1"_s);
-    Memo1->setFont(tahoma(13));
+    Memo1->setFont(Tahoma(13));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
@@ -138,7 +131,7 @@ TFeedbackForm::TFeedbackForm(const AppValues& values, DesktopShell& shell, Dialo
     Label3->setObjectName(u"Label3"_s);
     Edit1 = new QLineEdit(Panel1);
     Edit1->setObjectName(u"Edit1"_s);
-    Edit1->setFont(tahoma(13));
+    Edit1->setFont(Tahoma(13));
     Edit1->setMaxLength(kAddressLimit);
     Edit1->installEventFilter(this);
     mailRow->addWidget(Label3);
@@ -151,7 +144,7 @@ TFeedbackForm::TFeedbackForm(const AppValues& values, DesktopShell& shell, Dialo
     buttonRow->setContentsMargins(0, 2, 0, 5);
     BitBtn1 = new QPushButton(Picture(u"feedback"_s), u"Send"_s, Panel2);
     BitBtn1->setObjectName(u"BitBtn1"_s);
-    BitBtn1->setFont(tahoma(16));
+    BitBtn1->setFont(Tahoma(16));
     BitBtn1->setFixedWidth(172);
     BitBtn1->setAutoDefault(false);
     BitBtn1->installEventFilter(this);

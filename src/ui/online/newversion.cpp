@@ -1,6 +1,7 @@
 #include "ui/online/newversion.h"
 
 #include "core/app/desktopshell.h"
+#include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 #include "ui/online/windowdrag.h"
 
@@ -27,13 +28,6 @@ namespace {
 constexpr QSize kClientSize(320, 68);
 constexpr int kScreenMargin = 5; // from the primary screen's top and right edges
 constexpr int kCountdown = 11;   // ticks of TimerClose until the notice closes by itself
-
-QFont pixelFont(const QFont& base, int pixels)
-{
-    QFont font = base;
-    font.setPixelSize(pixels);
-    return font;
-}
 
 } // namespace
 
@@ -89,7 +83,7 @@ void TNewVer::createControls(const QString& productName, const QString& offeredV
     Label1 = new QLabel(u"UPDATE AVAILABLE"_s, Panel2);
     Label1->setObjectName(u"Label1"_s);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QFont titleFont = pixelFont(font(), 13);
+    QFont titleFont = Tahoma(13);
     titleFont.setBold(true);
     Label1->setFont(titleFont);
     Label2 = new QLabel(u"Click to download "_s + productName + u' ' + offeredVersion, Panel2);
@@ -97,7 +91,7 @@ void TNewVer::createControls(const QString& productName, const QString& offeredV
     Label2->setTextFormat(Qt::PlainText);
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setWordWrap(true);
-    QFont linkFont = pixelFont(font(), 13);
+    QFont linkFont = Tahoma(13);
     linkFont.setUnderline(true);
     Label2->setFont(linkFont);
     Label2->setCursor(Qt::PointingHandCursor);
