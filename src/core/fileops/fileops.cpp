@@ -17,34 +17,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-std::vector<RowRange> RowRanges(const std::vector<int>& rows)
-{
-    std::vector<RowRange> ranges;
-    for (const int row : rows) {
-        if (!ranges.empty() && ranges.back().last + 1 == row)
-            ranges.back().last = row;
-        else
-            ranges.push_back({row, row});
-    }
-    return ranges;
-}
-
-std::vector<RowRange> InvertedRanges(const std::vector<RowRange>& ranges, int rowCount)
-{
-    std::vector<RowRange> inverted;
-    int next = 0;
-    for (const RowRange& range : ranges) {
-        if (range.first > next)
-            inverted.push_back({next, std::min(range.first, rowCount) - 1});
-        next = std::max(next, range.last + 1);
-        if (next >= rowCount)
-            break;
-    }
-    if (next < rowCount)
-        inverted.push_back({next, rowCount - 1});
-    return inverted;
-}
-
 QString FoldAsciiLetters(QStringView text)
 {
     QString folded = text.toString();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/filelist/rowselection.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -8,21 +10,6 @@
 #include <vector>
 
 class FileRecords;
-
-// A run of adjacent rows, first to last inclusive.
-struct RowRange
-{
-    int first = 0;
-    int last = 0;
-
-    friend bool operator==(const RowRange&, const RowRange&) = default;
-};
-
-// The runs of adjacent rows of rows, which must be ascending and distinct.
-std::vector<RowRange> RowRanges(const std::vector<int>& rows);
-
-// Every row of 0 to rowCount - 1 that none of the ranges (ascending, not overlapping) holds, as runs.
-std::vector<RowRange> InvertedRanges(const std::vector<RowRange>& ranges, int rowCount);
 
 // text with the letters A to Z made a to z; every other character stays as it is.
 QString FoldAsciiLetters(QStringView text);

@@ -15,6 +15,7 @@
 #include "ui/app/splitpane.h"
 #include "ui/app/statuspanels.h"
 #include "ui/filelist/filelistcommands.h"
+#include "ui/filelist/fileselection.h"
 #include "ui/export/exportcommands.h"
 #include "ui/fileops/fileopscommands.h"
 #include "ui/metadata/metadatacommands.h"
@@ -212,6 +213,8 @@ void TAppForm::createControls()
     m_model.setPictureProvider(&m_filePictures);
     m_model.setShowIcons(CheckBox4->isChecked());
     ListView1->setModel(&m_model);
+    m_selection = new FileListSelection(&m_model, ListView1);
+    m_selection->attach(*ListView1);
     for (int column = 0; column < m_model.columnCount(); ++column)
         ListView1->setColumnWidth(column, FileListModel::columnWidth(column));
     // A long path shows its file's name; the whole path is the row's tool tip.
@@ -246,8 +249,8 @@ void TAppForm::createControls()
 
 void TAppForm::createCommands()
 {
-    m_context = std::unique_ptr<CommandContext>(
-        new CommandContext{m_dialogs, m_shell, *m_status, m_busy, m_fileRecords, m_model, *ListView1, m_values});
+    m_context = std::unique_ptr<CommandContext>(new CommandContext{m_dialogs, m_shell, *m_status, m_busy, m_fileRecords,
+                                                                   m_model, *ListView1, *m_selection, m_values});
     m_context->bind(m_menus.Exit1, this, [this] { Exit1Click(); });
     m_context->bind(m_menus.ResettoDefaults1, this, [this] { ResettoDefaults1Click(); });
     m_context->bind(m_menus.Help2, this, [this] { Help2Click(); });

@@ -20,6 +20,7 @@ class BalloonHint;
 class DesktopShell;
 class Dialogs;
 class FileListCommands;
+class FileListSelection;
 class FolderChoice;
 class ExportCommands;
 class FileOpsCommands;
@@ -38,13 +39,13 @@ struct CommandContext;
 // What the main window needs to know about the running program, so tests can start it from a folder of their own.
 struct AppStartup
 {
-    QString programPath;   // the executable whose version data names the company and the product
-    QString programFolder; // the folder of the executable, without trailing separator
-    QString configHome;    // the per-user configuration folder ($XDG_CONFIG_HOME)
-    QString stateHome;     // where the window's layout is kept ($XDG_STATE_HOME); empty: nowhere
-    QLocale locale;        // the user's locale settings
-    QString serviceHost;   // host of the maker's web service; empty: never contact any host
-    bool checkForUpdates = true; // false: the update check never starts
+    QString programPath;          // the executable whose version data names the company and the product
+    QString programFolder;        // the folder of the executable, without trailing separator
+    QString configHome;           // the per-user configuration folder ($XDG_CONFIG_HOME)
+    QString stateHome;            // where the window's layout is kept ($XDG_STATE_HOME); empty: nowhere
+    QLocale locale;               // the user's locale settings
+    QString serviceHost;          // host of the maker's web service; empty: never contact any host
+    bool checkForUpdates = true;  // false: the update check never starts
     int checkTimeoutSeconds = 10; // of each attempt of the update check
 };
 
@@ -137,6 +138,7 @@ private:
     QPushButton* Button1 = nullptr;
     QSplitter* Splitter1 = nullptr;
     QTableView* ListView1 = nullptr;
+    FileListSelection* m_selection = nullptr; // ListView1's selection, a child of the list
     QWidget* Panel1 = nullptr;
     QPlainTextEdit* RichEdit1 = nullptr;
     BalloonHint* BalloonHint1 = nullptr;

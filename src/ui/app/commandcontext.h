@@ -8,6 +8,7 @@ class BusyCursor;
 class DesktopShell;
 class Dialogs;
 class FileListModel;
+class FileListSelection;
 class FileRecords;
 class QAction;
 class QObject;
@@ -16,8 +17,8 @@ class StatusPanels;
 struct AppValues;
 
 // What the main window lends the command classes of the subsystems: the seams of dialogs and desktop services, the
-// status bar, the busy pointer, the file list with its model and view, and the values worked out at start. Each
-// command class binds its own actions and controls through it.
+// status bar, the busy pointer, the file list with its model, view and selection, and the values worked out at start.
+// Each command class binds its own actions and controls through it.
 struct CommandContext
 {
     Dialogs& dialogs;
@@ -27,6 +28,7 @@ struct CommandContext
     FileRecords& records;
     FileListModel& model;
     QTableView& view;
+    FileListSelection& selection; // the view's selection
     const AppValues& values;
 
     // Runs a command; an error that escapes it goes to the general error report.

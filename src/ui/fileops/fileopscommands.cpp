@@ -11,13 +11,13 @@
 #include "ui/app/busycursor.h"
 #include "ui/app/mainmenus.h"
 #include "ui/app/statuspanels.h"
+#include "ui/filelist/fileselection.h"
 #include "ui/fileops/finddialog.h"
 #include "ui/fileops/renamefileform.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QItemSelectionModel>
 #include <QShortcut>
 #include <QTableView>
 #include <QUrl>
@@ -67,14 +67,9 @@ TFindDialog* FileOpsCommands::findDialog() const
 
 std::vector<int> FileOpsCommands::selectedRows() const
 {
-    std::vector<int> rows;
-    const int rowCount = m_ctx.model.rowCount();
-    for (const QItemSelectionRange& range : m_ctx.view.selectionModel()->selection()) {
-        for (int row = range.top(); row <= std::min(range.bottom(), rowCount - 1); ++row)
-            rows.push_back(row);
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<int> rows = m_ctx.selection.rows().rows();
+    // A row the list no longer shows is not acted on.
+    rows.erase(std::lower_bound(rows.begin(), rows.end(), m_ctx.model.rowCount()), rows.end());
     return rows;
 }
 
@@ -91,24 +86,10 @@ QStringList FileOpsCommands::selectedPaths() const
     return paths;
 }
 
-void FileOpsCommands::selectRanges(const std::vector<RowRange>& ranges)
-{
-    QItemSelectionModel* selection = m_ctx.view.selectionModel();
-    const int lastColumn = m_ctx.model.columnCount() - 1;
-    QItemSelection rows;
-    rows.reserve(qsizetype(ranges.size()));
-    for (const RowRange& range : ranges)
-        rows.append(QItemSelectionRange(m_ctx.model.index(range.first, 0), m_ctx.model.index(range.last, lastColumn)));
-    // Cleared first: comparing a large old selection with a large new one range by range would take minutes.
-    selection->clearSelection();
-    if (!rows.isEmpty())
-        selection->select(rows, QItemSelectionModel::Select);
-}
-
 void FileOpsCommands::refresh()
 {
     m_ctx.view.viewport()->update();
-    m_ctx.view.selectionModel()->clearSelection();
+    m_ctx.selection.clearRows();
     m_ctx.KacItemVarGuncelle();
 }
 
@@ -219,21 +200,20 @@ void FileOpsCommands::CopytoClipboardIncludePaths1Click()
 
 void FileOpsCommands::SelectAll1Click()
 {
-    // Whole ranges: no row is read, so no file's picture is looked up, and "Show Icons" need not be switched off.
-    const int rows = m_ctx.model.rowCount();
-    selectRanges(rows > 0 ? std::vector<RowRange>{{0, rows - 1}} : std::vector<RowRange>{});
+    // Whole runs of rows: no row is read, so no file's picture is looked up, and "Show Icons" need not be switched off.
+    m_ctx.selection.setRows(RowSelection::all(m_ctx.model.rowCount()));
     m_ctx.view.setFocus();
 }
 
 void FileOpsCommands::Selectnone1Click()
 {
-    m_ctx.view.selectionModel()->clearSelection();
+    m_ctx.selection.clearRows();
     m_ctx.view.setFocus();
 }
 
 void FileOpsCommands::InvertSelection1Click()
 {
-    selectRanges(InvertedRanges(RowRanges(selectedRows()), m_ctx.model.rowCount()));
+    m_ctx.selection.setRows(m_ctx.selection.rows().inverted(m_ctx.model.rowCount()));
     m_ctx.view.setFocus();
 }
 
@@ -251,6 +231,6 @@ void FileOpsCommands::Find1Click()
 
 void FileOpsCommands::FindDialog1Find(const QString& text)
 {
-    selectRanges(FindMatchingRows(m_ctx.records, m_ctx.model.rowCount(), text));
+    m_ctx.selection.setRows(RowSelection(FindMatchingRows(m_ctx.records, m_ctx.model.rowCount(), text)));
     m_ctx.view.setFocus();
 }

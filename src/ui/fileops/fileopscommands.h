@@ -49,8 +49,6 @@ private:
     std::vector<int> selectedRows() const;
     // The full paths of the selected rows, in row order.
     QStringList selectedPaths() const;
-    // Selects exactly the rows of ranges.
-    void selectRanges(const std::vector<RowRange>& ranges);
     // The step that ends every command that removes rows: the list repainted with nothing selected, the item count.
     void refresh();
     // Moves to the trash or deletes the selected items, after the question; act does one path.

@@ -13,6 +13,7 @@
 #include "ui/app/errorreport.h"
 #include "ui/app/mainmenus.h"
 #include "ui/app/statuspanels.h"
+#include "ui/filelist/fileselection.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
@@ -48,7 +49,7 @@ MetadataCommands::MetadataCommands(const CommandContext& context, const MainMenu
 
     connect(m_exifTool, &ExifToolSession::reportReady, this,
             [this](int, const MetadataReport& report) { m_ctx.run([&] { showReport(report); }); });
-    connect(m_ctx.view.selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    connect(&m_ctx.selection, &QItemSelectionModel::selectionChanged, this,
             [this] { m_ctx.run([this] { ListView1SelectItem(); }); });
     // A sort keeps the selected row positions, which now show other files: the pane, the status bar and the save
     // commands follow the file now selected.
@@ -152,12 +153,8 @@ void MetadataCommands::exifToolDeploymentEnded(const DeploymentOutcome& outcome)
 
 int MetadataCommands::firstSelectedRow() const
 {
-    int first = -1;
-    for (const QItemSelectionRange& range : m_ctx.view.selectionModel()->selection()) {
-        if (first < 0 || range.top() < first)
-            first = range.top();
-    }
-    return first;
+    const int first = m_ctx.selection.rows().first();
+    return first < m_ctx.model.rowCount() ? first : -1;
 }
 
 void MetadataCommands::ListView1SelectItem()

@@ -40,34 +40,6 @@ class TestFileOps : public QObject
     Q_OBJECT
 
 private slots:
-    void ranges()
-    {
-        QCOMPARE(RowRanges({}), Ranges{});
-        QCOMPARE(RowRanges({0, 1, 2, 5, 7, 8}), (Ranges{{0, 2}, {5, 5}, {7, 8}}));
-    }
-
-    void invertedRanges_data()
-    {
-        QTest::addColumn<Ranges>("selected");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<Ranges>("inverted");
-        QTest::newRow("rows 0 and 2 of 4") << Ranges{{0, 0}, {2, 2}} << 4 << Ranges{{1, 1}, {3, 3}};
-        QTest::newRow("nothing selected") << Ranges{} << 3 << Ranges{{0, 2}};
-        QTest::newRow("everything selected") << Ranges{{0, 2}} << 3 << Ranges{};
-        QTest::newRow("middle run") << Ranges{{2, 4}} << 7 << Ranges{{0, 1}, {5, 6}};
-        QTest::newRow("empty list") << Ranges{} << 0 << Ranges{};
-    }
-
-    void invertedRanges()
-    {
-        QFETCH(Ranges, selected);
-        QFETCH(int, rows);
-        QFETCH(Ranges, inverted);
-        QCOMPARE(InvertedRanges(selected, rows), inverted);
-        // Inverting twice gives the selection back.
-        QCOMPARE(InvertedRanges(InvertedRanges(selected, rows), rows), selected);
-    }
-
     void find_data()
     {
         QTest::addColumn<QString>("text");

@@ -1,6 +1,7 @@
 #include "support/ui/appformfixture.h"
 
 #include "ui/app/appform.h"
+#include "ui/filelist/fileselection.h"
 #include "ui/metadata/metadatacommands.h"
 
 #include <QAction>
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTableView>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -65,6 +67,11 @@ bool AppFormFixture::installExifToolPackage()
 QAction* AppFormFixture::action(const char* name) const
 {
     return child<QAction>(name);
+}
+
+FileListSelection& AppFormFixture::listSelection() const
+{
+    return *qobject_cast<FileListSelection*>(child<QTableView>("ListView1")->selectionModel());
 }
 
 QString AppFormFixture::label() const

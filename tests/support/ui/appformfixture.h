@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class FileListSelection;
 class QAction;
 
 // A main window started from a program folder and a configuration folder of its own, answered through the fakes.
@@ -47,6 +48,8 @@ struct AppFormFixture
 
     template <typename T> T* child(const char* name) const { return form->findChild<T*>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const;
+    // The selection of the file list.
+    FileListSelection& listSelection() const;
     QString label() const;
     QString status(int panel) const { return form->statusText(panel); }
 };

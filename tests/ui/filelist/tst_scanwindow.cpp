@@ -2,6 +2,7 @@
 #include "support/ui/appformfixture.h"
 #include "ui/app/folderchoice.h"
 #include "ui/filelist/filelistcommands.h"
+#include "ui/filelist/fileselection.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
@@ -294,10 +295,8 @@ private Q_SLOTS:
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                               QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
         };
-        f.list()->selectionModel()->select(f.model()->index(0, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        f.list()->selectionModel()->select(f.model()->index(1, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        f.listSelection().select(f.model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        f.listSelection().select(f.model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 
         // The header shows what the list is sorted by: nothing after a scan.
         const auto indicator = [header] {
@@ -322,12 +321,7 @@ private Q_SLOTS:
         QCOMPARE(indicator(), std::pair(3, Qt::AscendingOrder));
 
         // The selected positions stay selected, whatever they show now.
-        const QModelIndexList selected = f.list()->selectionModel()->selectedRows();
-        QList<int> rows;
-        for (const QModelIndex& index : selected)
-            rows.append(index.row());
-        std::sort(rows.begin(), rows.end());
-        QCOMPARE(rows, (QList<int>{0, 1}));
+        QCOMPARE(f.listSelection().rows().rows(), (std::vector<int>{0, 1}));
 
         // A new scan goes back to column 0 but keeps the direction.
         clickHeader(3);

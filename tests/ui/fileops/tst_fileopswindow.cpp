@@ -1,5 +1,6 @@
 #include "core/filelist/filerecords.h"
 #include "support/ui/appformfixture.h"
+#include "ui/filelist/fileselection.h"
 #include "ui/fileops/finddialog.h"
 #include "ui/fileops/fileopscommands.h"
 #include "ui/fileops/renamefileform.h"
@@ -42,7 +43,7 @@ struct FileOpsFixture : AppFormFixture
     QString path(const QString& relative) const { return tree.filePath(relative); }
     QTableView* list() const { return child<QTableView>("ListView1"); }
     QAbstractItemModel* model() const { return list()->model(); }
-    QItemSelectionModel* selection() const { return list()->selectionModel(); }
+    FileListSelection* selection() const { return &listSelection(); }
     FileOpsCommands& ops() const { return form->fileOps(); }
 
     // Makes the files (their content is their name) and lists them, sorted by name.
@@ -66,17 +67,14 @@ struct FileOpsFixture : AppFormFixture
     }
     void selectRows(const QList<int>& rows) const
     {
-        selection()->clearSelection();
+        selection()->clearRows();
         for (const int row : rows)
             selection()->select(model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     QList<int> selectedRows() const
     {
-        QList<int> rows;
-        for (const QModelIndex& index : selection()->selectedRows())
-            rows.append(index.row());
-        std::sort(rows.begin(), rows.end());
-        return rows;
+        const std::vector<int> rows = selection()->rows().rows();
+        return QList<int>(rows.begin(), rows.end());
     }
     TFormRenameFile* lastRenameWindow() const
     {
@@ -420,7 +418,7 @@ private slots:
         QVERIFY(f.child<QCheckBox>("CheckBox4")->isChecked());
         const QByteArray settings = ReadWholeFile(f.settingsPath());
         for (const char* all : {"SelectAll1", "SelectAll2"}) {
-            f.selection()->clearSelection();
+            f.selection()->clearRows();
             f.action(all)->trigger();
             QCOMPARE(f.selectedRows(), (QList<int>{0, 1, 2, 3}));
             QCOMPARE(QApplication::focusWidget(), f.list());

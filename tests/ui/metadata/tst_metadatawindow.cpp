@@ -2,6 +2,7 @@
 #include "core/platform/privatetemp.h"
 #include "support/taggedfiles.h"
 #include "support/ui/appformfixture.h"
+#include "ui/filelist/fileselection.h"
 #include "ui/metadata/metadatacommands.h"
 
 #include <QAbstractItemModel>
@@ -140,7 +141,7 @@ private Q_SLOTS:
 
         // Nothing selected any more: the pane keeps its report.
         const QString shown = f.pane()->toPlainText();
-        f.list()->selectionModel()->clearSelection();
+        f.listSelection().clearRows();
         QCOMPARE(f.pane()->toPlainText(), shown);
         QCOMPARE(f.status(0), QString());
 
