@@ -206,8 +206,10 @@ void FileListSelection::onRowsRemoved(const QModelIndex& parent, int first, int 
         m_pressedRow -= last - first + 1;
     else if (m_pressedRow >= first)
         m_pressedRow = -1;
-    if (affected)
+    if (affected) {
         replace(combined(), first, model()->rowCount() - 1);
-    else
+    } else {
         m_rows = combined();
+        mirror();
+    }
 }
