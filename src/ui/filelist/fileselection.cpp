@@ -52,6 +52,7 @@ FileListSelection::FileListSelection(QAbstractItemModel* model, QObject* parent)
 void FileListSelection::attach(QAbstractItemView& view)
 {
     m_view = &view;
+    m_viewport = view.viewport();
     QItemSelectionModel* previous = view.selectionModel();
     view.setSelectionModel(this);
     if (previous && previous != this && previous->parent() == &view)
@@ -116,8 +117,10 @@ bool FileListSelection::eventFilter(QObject* watched, QEvent* event)
     // Before the view handles a press, the mirror learns whether the pressed row is selected: the view asks Qt's model
     // that to tell a click that keeps a selection (a right click for the menu) from one that replaces it, and whether
     // a Ctrl+click selects or deselects.
-    if (m_view && watched == m_view->viewport() &&
-        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+    // The event's type is looked at first: while the view is destroyed its viewport still sends events here, and the
+    // view may no longer be asked anything.
+    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) && m_view &&
+        watched == m_viewport) {
         const QModelIndex index = m_view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         m_pressedRow = index.isValid() ? index.row() : -1;
         mirror();

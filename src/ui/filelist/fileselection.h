@@ -65,6 +65,7 @@ private:
     void onRowsRemoved(const QModelIndex& parent, int first, int last);
 
     QAbstractItemView* m_view = nullptr;
+    QObject* m_viewport = nullptr; // where the view's mouse events arrive
     // The selection as Qt's model builds it: committed rows, and the rows of the last command with Current, which a
     // drag or a Shift+click replaces until the next command without Current commits them.
     RowSelection m_committed;
