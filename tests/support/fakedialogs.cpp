@@ -37,13 +37,19 @@ std::optional<QString> FakeDialogs::chooseFolder(const FolderRequest& request)
 std::optional<SaveFileChoice> FakeDialogs::chooseSaveFile(const SaveFileRequest& request)
 {
     saveRequests.append(request);
-    std::optional<bool> confirm;
-    if (!m_confirmAnswers.empty()) {
-        confirm = m_confirmAnswers.front();
-        m_confirmAnswers.pop_front();
-    }
-    const std::optional<QString> file = takeFront(m_saveAnswers);
-    if (!file)
+    if (m_saveAnswers.empty())
         return std::nullopt;
-    return SaveFileChoice{*file, confirm.value_or(QFileInfo::exists(*file))};
+    const SaveAnswer answer = m_saveAnswers.front();
+    m_saveAnswers.pop_front();
+    QString file;
+    if (answer.acceptProposal) {
+        file = request.proposedName;
+        if (!request.defaultExtension.isEmpty() && QFileInfo(file).suffix().isEmpty())
+            file += u'.' + request.defaultExtension;
+    } else if (answer.file) {
+        file = *answer.file;
+    } else {
+        return std::nullopt;
+    }
+    return SaveFileChoice{file, answer.confirmReplace.value_or(QFileInfo::exists(file))};
 }

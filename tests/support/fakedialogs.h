@@ -23,9 +23,11 @@ public:
     // confirmReplace says otherwise.
     void chooseNextSaveFile(std::optional<QString> file, std::optional<bool> confirmReplace = std::nullopt)
     {
-        m_saveAnswers.push_back(std::move(file));
-        m_confirmAnswers.push_back(confirmReplace);
+        m_saveAnswers.push_back({std::move(file), confirmReplace, false});
     }
+    // The next save dialog is answered as Enter answers it: the proposed name, with the default extension added when
+    // it has none, and Enter again when the dialog asks whether to replace that file.
+    void acceptNextProposal() { m_saveAnswers.push_back({std::nullopt, std::nullopt, true}); }
 
     QList<MessageBoxContent> messages;
     QList<FolderRequest> folderRequests;
@@ -34,6 +36,11 @@ public:
 private:
     std::deque<int> m_messageAnswers;
     std::deque<std::optional<QString>> m_folderAnswers;
-    std::deque<std::optional<QString>> m_saveAnswers;
-    std::deque<std::optional<bool>> m_confirmAnswers;
+    struct SaveAnswer
+    {
+        std::optional<QString> file; // nothing: cancelled
+        std::optional<bool> confirmReplace;
+        bool acceptProposal;
+    };
+    std::deque<SaveAnswer> m_saveAnswers;
 };

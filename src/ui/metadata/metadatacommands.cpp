@@ -9,6 +9,8 @@
 #include "core/metadata/metadatacheck.h"
 #include "core/metadata/metadataexport.h"
 #include "core/metadata/metadatareport.h"
+#include "core/metadata/reporttarget.h"
+#include "core/platform/movefile.h"
 #include "core/platform/privatetemp.h"
 #include "ui/app/errorreport.h"
 #include "ui/app/mainmenus.h"
@@ -171,6 +173,8 @@ void MetadataCommands::ListView1SelectItem()
     // The previous file's report must not stand beside the new selection while this one is made.
     m_controls.RichEdit1->clear();
     m_paneShowsComplaint = false;
+    m_reportPath.clear();
+    m_requestedPath = path;
     m_exifTool->requestReport(path);
 }
 
@@ -180,6 +184,7 @@ void MetadataCommands::clearPane()
     m_reportBusy.set(false);
     m_controls.RichEdit1->clear();
     m_paneShowsComplaint = false;
+    m_reportPath.clear();
 }
 
 void MetadataCommands::showReport(const MetadataReport& report)
@@ -188,6 +193,7 @@ void MetadataCommands::showReport(const MetadataReport& report)
     // When ExifTool made no report, what it said about the file tells the user why.
     m_controls.RichEdit1->setPlainText(report.produced ? report.paneText : report.failure);
     m_paneShowsComplaint = !report.produced;
+    m_reportPath = m_requestedPath;
     m_ctx.status.setText(0, report.produced ? QString() : u"Failed"_s);
 }
 
@@ -203,7 +209,8 @@ void MetadataCommands::SaveMetadataasCSV1Click()
 
 void MetadataCommands::saveMetadata(bool asCsv)
 {
-    if (firstSelectedRow() < 0) {
+    const int row = firstSelectedRow();
+    if (row < 0) {
         m_ctx.warn(u"No file selected!"_s);
         return;
     }
@@ -213,18 +220,41 @@ void MetadataCommands::saveMetadata(bool asCsv)
         m_ctx.warn(u"No metadata found!"_s);
         return;
     }
+    const QString reported = m_reportPath.isEmpty() ? m_ctx.records.at(std::size_t(row)).FFullName() : m_reportPath;
+    const QString extension = asCsv ? u"csv"_s : u"txt"_s;
     SaveFileRequest request;
     request.title = asCsv ? u"Save Metadata as CSV"_s : u"Save Metadata as TXT"_s;
-    request.defaultExtension = asCsv ? u"csv"_s : u"txt"_s;
+    request.defaultExtension = extension;
     request.filter =
         asCsv ? u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s : u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
-    request.proposedName = m_saveDialogName;
+    // Never the reported file itself: its name already has an extension, so the dialog would add none, and Enter
+    // twice would replace the file with its report.
+    request.proposedName = ProposedReportName(
+        reported, extension, [&](const QString& path) { return !reportTargetRefusal(path, reported).isEmpty(); });
     const std::optional<SaveFileChoice> chosen = m_ctx.dialogs.chooseSaveFile(request);
     if (!chosen)
         return;
-    m_saveDialogName = chosen->path;
+    if (const QString refusal = reportTargetRefusal(chosen->path, reported); !refusal.isEmpty()) {
+        m_ctx.warn(refusal);
+        return;
+    }
     WriteMetadataLines(chosen->path,
                        asCsv ? MetadataCsvRows(text, m_ctx.values.listSeparator) : MetadataTxtLines(text));
+}
+
+QString MetadataCommands::reportTargetRefusal(const QString& path, const QString& reported) const
+{
+    const QString another = u"\r\rChoose another name for the report."_s;
+    if (path == reported || IsSameFile(path, reported))
+        return u"The report cannot replace the file it describes."_s + another;
+    if (!m_savedCopy.isEmpty() && (path == m_savedCopy || IsSameFile(path, m_savedCopy)))
+        return u"The report cannot replace the copy without metadata just saved."_s + another;
+    const FileRecords::Reader list = m_ctx.records.read();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].fullNameEquals(path))
+            return u"The report cannot replace a file of the list."_s + another;
+    }
+    return {};
 }
 
 QString MetadataCommands::PaneText() const
@@ -244,7 +274,6 @@ void MetadataCommands::SaveAs1Click()
         return;
     }
     const QString source = m_ctx.records.at(std::size_t(row)).FFullName();
-    m_saveDialogName = source;
     SaveFileRequest request;
     request.title = u"Save a Copy without Metadata"_s;
     request.filter = u"Any File (*.*)|*.*"_s;
@@ -252,7 +281,6 @@ void MetadataCommands::SaveAs1Click()
     const std::optional<SaveFileChoice> chosen = m_ctx.dialogs.chooseSaveFile(request);
     if (!chosen)
         return;
-    m_saveDialogName = chosen->path;
 
     CopyWithoutMetadataRequest copy;
     copy.source = source;
@@ -283,6 +311,8 @@ void MetadataCommands::saveAsEnded(const SaveAsOutcome& outcome)
     m_saveAsBusy.set(false);
     m_ctx.status.setText(0, QString());
     const CopyWithoutMetadataResult& result = outcome.result;
+    if (result.moved)
+        m_savedCopy = outcome.target;
     if (result.refused) {
         // Replacing the original with its stripped copy would destroy its metadata for good.
         m_ctx.warn(u"The copy without metadata cannot replace the original file.\r\rChoose another "

@@ -71,6 +71,9 @@ private:
     void saveMetadata(bool asCsv);
     // The text of the metadata pane exactly as it stands, lines separated by "\n".
     QString PaneText() const;
+    // Why a report must not be written to path (it would replace the reported file, a listed file or the copy without
+    // metadata just saved), or an empty text when it may.
+    QString reportTargetRefusal(const QString& path, const QString& reported) const;
     void saveAsEnded(const SaveAsOutcome& outcome);
     // The first selected row of the list, -1 when none is.
     int firstSelectedRow() const;
@@ -82,7 +85,9 @@ private:
     bool m_deployed = false;
     ExifToolSession* m_exifTool;       // holds the newest requested file until ExifTool is ready
     QString m_exifToolProgram;         // the ExifTool the deployment found working; empty when none
-    QString m_saveDialogName;          // the name the save dialog proposes next
+    QString m_requestedPath;           // the file whose report was asked for last
+    QString m_reportPath;              // the file whose report the pane shows; empty when it shows none
+    QString m_savedCopy;               // the copy without metadata saved last
     bool m_paneShowsComplaint = false; // the pane holds what ExifTool said instead of a report
     BusyCursor::Job m_deploymentBusy;
     BusyCursor::Job m_reportBusy;

@@ -26,6 +26,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -258,8 +259,6 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.saveRequests.last().title, u"Save Metadata as CSV"_s);
         QCOMPARE(f.dialogs.saveRequests.last().filter, u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s);
         QCOMPARE(f.dialogs.saveRequests.last().defaultExtension, u"csv"_s);
-        // The dialog proposes the name chosen last.
-        QCOMPARE(f.dialogs.saveRequests.last().proposedName, out.filePath(u"report.txt"_s));
         QCOMPARE(
             ReadWholeFile(out.filePath(u"report.csv"_s)),
             QByteArray("File Name,a.jpg\r\nModify Date,2020:01:02 10:11:12\r\nColors,\"red, \"\"blue\"\"\"\r\n,\r\n"));
@@ -276,6 +275,105 @@ private Q_SLOTS:
         f.dialogs.chooseNextSaveFile(std::nullopt);
         f.action("SaveMetadataasCSV1")->trigger();
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
+    }
+
+    // Accepting what the save dialogs propose, in any order of the commands, writes each report beside the photo and
+    // never onto the photo or the copy without metadata.
+    void reportsNeverReplaceTheFileOrItsCopy_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // "cancelled" or "saved" (Save As), "txt", "csv"
+        const QStringList commands{u"saveas"_s, u"txt"_s, u"csv"_s};
+        for (const QString& saveAs : {u"cancelled"_s, u"saved"_s}) {
+            QStringList order = commands;
+            std::sort(order.begin(), order.end());
+            do {
+                QStringList steps = order;
+                steps.replace(steps.indexOf(u"saveas"_s), saveAs);
+                QTest::newRow(qPrintable(steps.join(u", "_s))) << steps;
+            } while (std::next_permutation(order.begin(), order.end()));
+        }
+    }
+
+    void reportsNeverReplaceTheFileOrItsCopy()
+    {
+        QFETCH(QStringList, steps);
+        MetadataFixture f;
+        QVERIFY(f.listFiles());
+        const QString photo = f.tree.filePath(u"Canon.jpg"_s);
+        const QByteArray original = ReadWholeFile(photo);
+        f.selectAndWait({f.rowOf(u"Canon.jpg"_s)});
+        const QString report = f.pane()->toPlainText();
+        QTemporaryDir out;
+        const QString copy = out.filePath(u"clean.jpg"_s);
+        QByteArray copyBytes;
+
+        for (const QString& step : steps) {
+            if (step == u"cancelled"_s) {
+                f.dialogs.chooseNextSaveFile(std::nullopt);
+                f.action("SaveAs1")->trigger();
+            } else if (step == u"saved"_s) {
+                f.dialogs.chooseNextSaveFile(copy);
+                f.action("SaveAs1")->trigger();
+                QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy) && f.status(0).isEmpty(), 30000);
+                copyBytes = ReadWholeFile(copy);
+                QVERIFY(copyBytes.startsWith("\xFF\xD8"));
+            } else {
+                // Enter in the dialog, and Enter again should it ask to replace a file.
+                f.dialogs.acceptNextProposal();
+                f.action(step == u"txt"_s ? "SaveMetadataasTXT1" : "SaveMetadataasCSV1")->trigger();
+                QCOMPARE(f.dialogs.saveRequests.last().proposedName, photo + u'.' + step);
+                const QByteArray written = ReadWholeFile(photo + u'.' + step);
+                QVERIFY(step == u"txt"_s ? written.startsWith(report.section(u'\n', 0, 0).toUtf8())
+                                         : written.startsWith("ExifTool Version Number,"));
+            }
+            QCOMPARE(ReadWholeFile(photo), original);
+            if (!copyBytes.isEmpty())
+                QCOMPARE(ReadWholeFile(copy), copyBytes);
+        }
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    // A chosen name that would replace the reported file (also through a link), the copy without metadata just saved
+    // or another listed file is refused; the dialog never proposes one.
+    void reportRefusesFilesItMustNotReplace_data()
+    {
+        QTest::addColumn<QString>("target"); // in the scanned folder, or "copy" for the copy just saved
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("the reported file") << u"Canon.jpg"_s << u"the file it describes"_s;
+        QTest::newRow("a link to it") << u"link.jpg"_s << u"the file it describes"_s;
+        QTest::newRow("the copy just saved") << u"copy"_s << u"the copy without metadata"_s;
+        QTest::newRow("another listed file") << u"Nikon.jpg"_s << u"a file of the list"_s;
+        QTest::newRow("a listed report") << u"Canon.jpg.txt"_s << u"a file of the list"_s;
+    }
+
+    void reportRefusesFilesItMustNotReplace()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, refusal);
+        MetadataFixture f;
+        // A listed file holds the name the TXT report would get: the dialog proposes the next free one.
+        QVERIFY(f.listFiles({u"Canon.jpg"_s, u"Nikon.jpg"_s, u"Canon.jpg.txt"_s}));
+        QVERIFY(QFile::link(f.tree.filePath(u"Canon.jpg"_s), f.tree.filePath(u"link.jpg"_s)));
+        QTemporaryDir out;
+        const QString copy = out.filePath(u"clean.jpg"_s);
+        f.selectAndWait({f.rowOf(u"Canon.jpg"_s)});
+        f.dialogs.chooseNextSaveFile(copy);
+        f.action("SaveAs1")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy) && f.status(0).isEmpty(), 30000);
+
+        const QString path = target == u"copy"_s ? copy : f.tree.filePath(target);
+        const QByteArray before = ReadWholeFile(path);
+        for (const char* command : {"SaveMetadataasTXT1", "SaveMetadataasCSV1"}) {
+            f.dialogs.messages.clear();
+            f.dialogs.chooseNextSaveFile(path);
+            f.action(command)->trigger();
+            QCOMPARE(f.dialogs.messages.size(), 1);
+            QCOMPARE(f.dialogs.messages[0].caption, u"Warning"_s);
+            QVERIFY2(f.dialogs.messages[0].text.contains(refusal), qPrintable(f.dialogs.messages[0].text));
+            QCOMPARE(ReadWholeFile(path), before);
+        }
+        QCOMPARE(f.dialogs.saveRequests[1].proposedName, f.tree.filePath(u"Canon.jpg (2).txt"_s));
+        QCOMPARE(f.dialogs.saveRequests[2].proposedName, f.tree.filePath(u"Canon.jpg.csv"_s));
     }
 
     void paneContextMenu()
