@@ -210,6 +210,42 @@ private slots:
         QVERIFY(changes.isEmpty());
     }
 
+    void removals_data()
+    {
+        QTest::addColumn<std::vector<int>>("selected");
+        QTest::addColumn<int>("first"); // the first removed row
+        QTest::addColumn<int>("count");
+        QTest::addColumn<std::vector<int>>("after");
+        QTest::addColumn<int>("told"); // selection changes signalled: the pane follows them
+        QTest::newRow("before every selected row") << std::vector<int>{5, 6} << 0 << 2 << std::vector<int>{3, 4} << 1;
+        QTest::newRow("the last selected row") << std::vector<int>{1, 4} << 4 << 1 << std::vector<int>{1} << 1;
+        QTest::newRow("the only selected row and more") << std::vector<int>{4} << 4 << 3 << std::vector<int>{} << 1;
+        QTest::newRow("inside a run") << std::vector<int>{3, 4, 5} << 4 << 1 << std::vector<int>{3, 4} << 1;
+        QTest::newRow("just after the last selected row")
+            << std::vector<int>{1, 4} << 5 << 2 << std::vector<int>{1, 4} << 0;
+        QTest::newRow("nothing selected") << std::vector<int>{} << 0 << 3 << std::vector<int>{} << 0;
+    }
+
+    // A removal moves the selection as Qt's own model does, and tells of it only when a selected row moved or went.
+    void removals()
+    {
+        QFETCH(std::vector<int>, selected);
+        QFETCH(int, first);
+        QFETCH(int, count);
+        QFETCH(std::vector<int>, after);
+        QFETCH(int, told);
+        TwoLists lists;
+        for (const int row : selected)
+            lists.stock->selectionModel()->select(lists.model.index(row, 0),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        lists.selection->setRows(RowSelection::ofRows(selected));
+        QSignalSpy changes(lists.selection, &QItemSelectionModel::selectionChanged);
+        lists.model.removeRows(first, count);
+        QCOMPARE(lists.selection->rows().rows(), after);
+        QCOMPARE(lists.stockRows(), after);
+        QCOMPARE(changes.size(), told);
+    }
+
     // One signal per change, naming the span of rows whose state changed.
     void changeSignal()
     {
