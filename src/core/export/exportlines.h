@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/filenames.h"
 #include "core/filelist/filetexts.h"
 
 #include <QChar>
@@ -42,8 +43,8 @@ struct ExportRecord
     qint64 dateKey = kUnknownDateKey;
     qint64 size = -1;
 
-    // The Name column: the list's first-column text, the full path.
-    QString fullName() const { return folder + name; }
+    // The Name column: the list's first-column text, the full path as it is shown.
+    QString fullName() const { return ShownFileName(folder + name); }
 };
 
 // One CSV field: a text holding the separator or a double quote gets its double quotes doubled and is enclosed in

@@ -1,7 +1,7 @@
 #include "core/filelist/filelistmodel.h"
 
+#include "core/base/filenames.h"
 #include "core/base/paths.h"
-
 #include "core/filelist/filerecords.h"
 #include "core/filelist/filesort.h"
 #include "core/filelist/filetexts.h"
@@ -86,7 +86,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         const TMyRecord& r = list[row];
         switch (index.column()) {
         case FilenameColumn:
-            return r.FFullName();
+            return ShownFileName(r.FFullName());
         case ExtensionColumn:
             return r.FExtension;
         case DateColumn:
@@ -101,7 +101,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         if (index.column() != FilenameColumn)
             return {};
         const FileRecords::Reader list = m_records.read();
-        return list[row].FFullName();
+        return ShownFileName(list[row].FFullName());
     }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(columnAlignment(index.column()) | Qt::AlignVCenter);
@@ -297,6 +297,7 @@ bool FileListModel::renameRecord(int row, const QString& newFullName)
         return false;
     // The new name may be of another type; its picture is looked up again when the row is drawn.
     m_records.setImageIndex(i, -1);
-    emit dataChanged(index(row, FilenameColumn), index(row, FilenameColumn));
+    // The Extension column changes with the name.
+    emit dataChanged(index(row, 0), index(row, FileColumnCount - 1));
     return true;
 }

@@ -1,5 +1,6 @@
 #include "core/filelist/filerecords.h"
 
+#include "core/base/filenames.h"
 #include "core/base/paths.h"
 #include "core/filelist/filesort.h"
 #include "core/filelist/filetexts.h"
@@ -83,7 +84,7 @@ bool FileRecords::renameRecord(std::size_t i, const QString& newFullName)
         record.FFolder = folder.toString();
     record.FName = newFullName.sliced(cut);
     // The Extension column follows the new name.
-    record.FExtension = ExtensionText(record.FName);
+    record.FExtension = ExtensionText(ShownFileName(record.FName));
     return true;
 }
 

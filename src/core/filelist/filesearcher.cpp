@@ -52,7 +52,7 @@ void TFileSearcher::run()
         FileWalker walker(m_records, m_settings, m_stopRequested);
         // The texts are made where they are shown, on the user-interface thread: only numbers cross over.
         const auto leftOutText = [this](const FileWalker::LeftOut& l) {
-            return LeftOutText(l.unreadableFolders, l.files, l.folders, m_settings.locale);
+            return LeftOutText(l.unreadableFolders, m_settings.locale);
         };
         walker.setInterruptionHandler([&] {
             interrupted = true;

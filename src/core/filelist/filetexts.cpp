@@ -126,22 +126,13 @@ QString FoundSoFarText(qint64 count, const QLocale& locale)
            (count == 1 ? QStringLiteral(" file found") : QStringLiteral(" files found"));
 }
 
-QString LeftOutText(qint64 unreadableFolders, qint64 files, qint64 folders, const QLocale& locale)
+QString LeftOutText(qint64 unreadableFolders, const QLocale& locale)
 {
-    const auto count = [&locale](qint64 n, const char* one, const char* many) {
-        return GroupedNumberText(n, locale) + u' ' + QLatin1StringView(n == 1 ? one : many);
-    };
-    QString text;
-    if (unreadableFolders > 0)
-        text += QStringLiteral("; %1 could not be read").arg(count(unreadableFolders, "folder", "folders"));
-    QStringList names;
-    if (files > 0)
-        names.append(count(files, "file", "files"));
-    if (folders > 0)
-        names.append(count(folders, "folder", "folders"));
-    if (!names.isEmpty())
-        text += QStringLiteral("; %1 left out (their names are not UTF-8)").arg(names.join(QStringLiteral(" and ")));
-    return text;
+    if (unreadableFolders <= 0)
+        return {};
+    return QStringLiteral("; %1 %2 could not be read")
+        .arg(GroupedNumberText(unreadableFolders, locale),
+             unreadableFolders == 1 ? QStringLiteral("folder") : QStringLiteral("folders"));
 }
 
 FileDateTexts::FileDateTexts(const QLocale& locale)

@@ -42,9 +42,8 @@ QString ElapsedSecondsText(double seconds, const QLocale& locale);
 QString FinishedText(double seconds, const QLocale& locale);
 QString InterruptedText(double seconds, const QLocale& locale);
 
-// What a scan left out, to follow its status text: "; 2 folders could not be read; 1 file and 3 folders left out
-// (their names are not UTF-8)", the parts of zero left away; empty when nothing was left out.
-QString LeftOutText(qint64 unreadableFolders, qint64 files, qint64 folders, const QLocale& locale);
+// What a scan left out, to follow its status text: "; 2 folders could not be read"; empty when nothing was left out.
+QString LeftOutText(qint64 unreadableFolders, const QLocale& locale);
 
 // Makes the "Date Modified" texts of one scan from last-write times: the locale's short date format, one blank and
 // its short time format, in local time. Formatting one time costs microseconds, far more than listing a file, so the

@@ -1,5 +1,6 @@
 #include "core/filelist/filewalker.h"
 
+#include "core/base/filenames.h"
 #include "core/base/paths.h"
 
 #include "core/filelist/filerecord.h"
@@ -43,6 +44,7 @@ struct TextEqual
 class ExtensionTexts final
 {
 public:
+    // name: as shown, since the extension's text is shown.
     const QString& text(QStringView name)
     {
         const QStringView raw = PathExtension(name);
@@ -59,15 +61,6 @@ private:
 bool isDotOrDotDot(const char* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// A folder name as text; nothing when its bytes are not UTF-8 (see FileWalker).
-std::optional<QString> decodedFolderName(const char* raw)
-{
-    QString name = QFile::decodeName(raw);
-    if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
-        return std::nullopt;
-    return name;
 }
 
 qint64 monotonicMs()
@@ -91,6 +84,7 @@ struct FileWalker::Found
         std::size_t nameStart;
         std::size_t nameLength;
         bool lookedUp; // a lookup found the file; without it there is no size and no date
+        bool foreign;  // the name holds bytes that are not UTF-8
         qint64 size;
         qint64 modified;
     };
@@ -186,8 +180,14 @@ private:
         m_batch.reserve(found.files.size());
         for (const Found::File& file : found.files) {
             TMyRecord record;
-            record.FName = QString::fromUtf8(found.names.data() + file.nameStart, qsizetype(file.nameLength));
-            record.FExtension = m_extensions.text(record.FName);
+            const QByteArrayView name(found.names.data() + file.nameStart, qsizetype(file.nameLength));
+            if (file.foreign) {
+                record.FName = DecodeFileName(name);
+                record.FExtension = m_extensions.text(ShownFileName(record.FName));
+            } else {
+                record.FName = QString::fromUtf8(name);
+                record.FExtension = m_extensions.text(record.FName);
+            }
             record.FFolder = found.folders[file.folder];
             if (file.lookedUp) {
                 record.FDateKey = m_dates.key(file.modified);
@@ -296,11 +296,6 @@ void FileWalker::walkFolder(FolderListing& listing, const QString& folder)
 
 void FileWalker::enterSubfolder(FolderListing& parent, const char* name, const QString& folder, bool throughLink)
 {
-    const std::optional<QString> folderName = decodedFolderName(name);
-    if (!folderName) {
-        ++m_leftOut.folders;
-        return;
-    }
     FolderListing listing(parent, name);
     if (!listing.isOpen()) {
         ++m_leftOut.unreadableFolders;
@@ -321,7 +316,7 @@ void FileWalker::enterSubfolder(FolderListing& parent, const char* name, const Q
         std::vector<FolderListing::Identity>& v;
         ~Pop() { v.pop_back(); }
     } pop{m_openFolders};
-    walkFolder(listing, folder + *folderName + kPathSeparator);
+    walkFolder(listing, folder + DecodeFileName(name) + kPathSeparator);
 }
 
 bool FileWalker::passes(const char* rawName)
@@ -331,10 +326,10 @@ bool FileWalker::passes(const char* rawName)
     m_decoded.resize(m_decoder.requiredSpace(bytes.size()));
     m_decoder.resetState();
     const QChar* end = m_decoder.appendToBuffer(m_decoded.data(), bytes);
-    if (m_decoder.hasError()) {
-        ++m_leftOut.files;
-        return false;
-    }
+    m_nameIsForeign = m_decoder.hasError();
+    // A name that is not UTF-8 is tested as it is shown.
+    if (m_nameIsForeign)
+        return m_filter.matches(ShownFileName(DecodeFileName(bytes)));
     return m_filter.matches(QStringView(m_decoded.constData(), end));
 }
 
@@ -344,7 +339,7 @@ void FileWalker::addFile(const char* rawName, const QString& folder, const Folde
     if (found.folders.empty() || found.folders.back().constData() != folder.constData())
         found.folders.push_back(folder);
     const std::size_t length = std::strlen(rawName);
-    found.files.push_back({found.folders.size() - 1, found.names.size(), length, status != nullptr,
+    found.files.push_back({found.folders.size() - 1, found.names.size(), length, status != nullptr, m_nameIsForeign,
                            status ? status->size : -1, status ? status->modified : 0});
     found.names.insert(found.names.end(), rawName, rawName + length);
     if (found.files.size() >= kHandOverSize)

@@ -33,8 +33,9 @@ struct ScanSettings
 // at the place the subfolder has in its parent's listing. Links are followed (a link to a folder is walked like the
 // folder) but a folder already open on the current path is not entered again, which ends every cycle of links, and
 // a folder reached through links is walked once per scan, which keeps a mesh of links from multiplying the walk.
-// Folders that cannot be listed are skipped silently. File names that are not UTF-8 are left out: their text would
-// name no file. Records are appended to the file list in batches.
+// Folders that cannot be listed are skipped and counted. A name that is not UTF-8 is held as DecodeFileName makes it,
+// so that it leads back to its file, and passes the filter as it is shown. Records are appended to the file list in
+// batches.
 class FileWalker final
 {
 public:
@@ -51,12 +52,9 @@ public:
     // after the records found before it have been appended.
     void run();
 
-    // What the walk left out so far: the files and folders whose names are not UTF-8, and the folders it could not
-    // open (the chosen one too).
+    // What the walk left out so far: the folders it could not open (the chosen one too).
     struct LeftOut
     {
-        qint64 files = 0;
-        qint64 folders = 0;
         qint64 unreadableFolders = 0;
     };
     const LeftOut& leftOut() const { return m_leftOut; }
@@ -68,7 +66,7 @@ private:
     bool stopCheck();
     void walkFolder(FolderListing& listing, const QString& folder);
     void enterSubfolder(FolderListing& parent, const char* name, const QString& folder, bool throughLink);
-    // Whether the name is UTF-8 and passes the filter.
+    // Whether the name passes the filter; notes whether it is UTF-8 for addFile.
     bool passes(const char* rawName);
     // status: what the lookup found, nullptr when nothing was found (no size, no date).
     void addFile(const char* rawName, const QString& folder, const FolderListing::Status* status);
@@ -80,6 +78,7 @@ private:
     NameFilter m_filter;
     QStringDecoder m_decoder;
     QString m_decoded;                                  // the name the filter tests, in a buffer kept from name to name
+    bool m_nameIsForeign = false;                       // the name passes tested last is not UTF-8
     std::vector<FolderListing::Identity> m_openFolders; // the folders on the current path
     std::set<std::pair<quint64, quint64>> m_linkedFolders; // (device, inode) entered through links
     std::unique_ptr<Builder> m_builder;

@@ -1,12 +1,12 @@
 #include "core/fileops/fileops.h"
 
+#include "core/base/filenames.h"
 #include "core/base/paths.h"
 #include "core/filelist/filerecords.h"
 #include "core/platform/movefile.h"
 #include "core/platform/posixfs.h"
 #include "core/platform/trash.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -107,7 +107,7 @@ bool SendToRecycleBin(const QString& path, QString* reason)
 
 bool DeleteFileAt(const QString& path, QString* reason)
 {
-    if (::unlink(QFile::encodeName(path).constData()) == 0)
+    if (::unlink(EncodeFileName(path).constData()) == 0)
         return true;
     if (reason)
         *reason = posixfs::errorText(errno);

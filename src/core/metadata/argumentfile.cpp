@@ -1,5 +1,7 @@
 #include "core/metadata/argumentfile.h"
 
+#include "core/base/filenames.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -60,7 +62,8 @@ std::optional<QByteArray> joinLines(const QStringList& arguments, QByteArrayView
         const std::optional<QString> line = ArgumentLine(argument);
         if (!line)
             return std::nullopt;
-        joined += line->toUtf8();
+        // A file name's bytes as they are, also those that are not UTF-8.
+        joined += EncodeFileName(*line);
         joined += lineEnd;
     }
     return joined;

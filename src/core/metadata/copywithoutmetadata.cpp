@@ -1,10 +1,12 @@
 #include "core/metadata/copywithoutmetadata.h"
 
+#include "core/base/filenames.h"
 #include "core/base/paths.h"
 #include "core/metadata/argumentfile.h"
 #include "core/metadata/consolerunner.h"
 #include "core/metadata/metadatacheck.h"
 #include "core/platform/movefile.h"
+#include "core/platform/pathstatus.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +24,7 @@ QString nativeName(const QString& path)
 // ExifTool reads the whole source and writes the whole copy: a larger source gets more time.
 std::chrono::milliseconds limitFor(const CopyWithoutMetadataRequest& request, const QString& source)
 {
-    const qint64 sourceSize = std::max<qint64>(QFileInfo(source).size(), 0);
+    const qint64 sourceSize = std::max<qint64>(StatusOfPath(source).size, 0);
     return request.timeLimit + std::chrono::seconds(sourceSize / CopyWithoutMetadataRequest::kBytesPerExtraSecond);
 }
 
@@ -65,7 +67,8 @@ CopyWithoutMetadataResult CopyWithoutMetadata(const CopyWithoutMetadataRequest& 
 {
     CopyWithoutMetadataResult result;
     // An absolute source never begins with "-", so ExifTool cannot take it for an option.
-    const QString source = QFileInfo(request.source).absoluteFilePath();
+    const QString source =
+        QDir::isAbsolutePath(request.source) ? request.source : QDir::current().absoluteFilePath(request.source);
     if (IsSameFile(source, request.target)) {
         result.refused = true;
         return result;
@@ -81,7 +84,24 @@ CopyWithoutMetadataResult CopyWithoutMetadata(const CopyWithoutMetadataRequest& 
             QFile::remove(temp);
     });
 
-    const QStringList arguments{QStringLiteral("-all="), QStringLiteral("-o"), EscapeExifToolPattern(temp), source};
+    QStringList arguments{QStringLiteral("-all="), QStringLiteral("-o"), EscapeExifToolPattern(temp), source};
+    // A command line carries text, so a source name that is not UTF-8 reaches ExifTool through an argument file,
+    // which carries its bytes.
+    QString argumentFile;
+    const auto discardArgumentFile = qScopeGuard([&] {
+        if (!argumentFile.isEmpty())
+            QFile::remove(argumentFile);
+    });
+    if (HoldsForeignBytes(source)) {
+        const std::optional<QByteArray> contents = ArgumentFileContents(arguments);
+        argumentFile = UniqueFileName(AddTrailingBackslash(request.tempFolder) + QStringLiteral("brindlescope3.txt"));
+        if (!contents || !WriteNewFile(argumentFile, *contents)) {
+            argumentFile.clear();
+            result.moveError = QStringLiteral("The name of the file cannot be given to ExifTool; nothing was saved.");
+            return result;
+        }
+        arguments = {QStringLiteral("-@"), argumentFile};
+    }
     const std::chrono::milliseconds timeLimit = limitFor(request, source);
     const ConsoleResult run =
         RunConsoleCommand(request.exifToolProgram, arguments, request.workingFolder, timeLimit, stop);

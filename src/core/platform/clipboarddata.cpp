@@ -1,5 +1,7 @@
 #include "core/platform/clipboarddata.h"
 
+#include "core/base/filenames.h"
+
 #include <QList>
 #include <QMimeData>
 #include <QUrl>
@@ -12,7 +14,7 @@ QMimeData* FilesClipboardData(const QStringList& paths)
     QList<QUrl> urls;
     QByteArray copied = "copy";
     for (const QString& path : paths) {
-        const QUrl url = QUrl::fromLocalFile(path);
+        const QUrl url = LocalFileUrl(path);
         urls.append(url);
         copied += '\n' + url.toEncoded();
     }

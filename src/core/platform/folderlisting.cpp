@@ -1,6 +1,6 @@
 #include "core/platform/folderlisting.h"
 
-#include <QFile>
+#include "core/base/filenames.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,7 +18,7 @@ DIR* stream(void* dir)
 
 FolderListing::FolderListing(const QString& path)
 {
-    open(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    open(::open(EncodeFileName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 FolderListing::FolderListing(const FolderListing& parent, const char* name)

@@ -1,8 +1,8 @@
 #include "core/platform/movefile.h"
 
+#include "core/base/filenames.h"
 #include "core/platform/posixfs.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -77,7 +77,7 @@ int moveAcross(const QByteArray& from, const QByteArray& to, const QString& targ
     {};
     if (!in.isValid() || ::fstat(in.get(), &status) != 0)
         return -1;
-    QByteArray staged = QFile::encodeName(QFileInfo(target).absolutePath() + QStringLiteral("/.brindlescope-XXXXXX"));
+    QByteArray staged = EncodeFileName(QFileInfo(target).absolutePath() + QStringLiteral("/.brindlescope-XXXXXX"));
     Fd out(::mkostemp(staged.data(), O_CLOEXEC));
     if (!out.isValid())
         return -1;
@@ -109,8 +109,8 @@ int moveAcross(const QByteArray& from, const QByteArray& to, const QString& targ
 
 QString MoveFileTo(const QString& from, const QString& to, bool replace, std::stop_token stop)
 {
-    const QByteArray fromName = QFile::encodeName(from);
-    const QByteArray toName = QFile::encodeName(to);
+    const QByteArray fromName = EncodeFileName(from);
+    const QByteArray toName = EncodeFileName(to);
     int result = replace ? ::rename(fromName.constData(), toName.constData()) : renameNoReplace(fromName, toName);
     if (result != 0 && !replace && linkUnsupported(errno))
         result = copyExclusive(fromName, toName, stop);
@@ -125,6 +125,6 @@ bool IsSameFile(const QString& a, const QString& b)
 {
     struct stat sa;
     struct stat sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+    return ::stat(EncodeFileName(a).constData(), &sa) == 0 && ::stat(EncodeFileName(b).constData(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }

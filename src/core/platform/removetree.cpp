@@ -1,10 +1,10 @@
 #include "core/platform/removetree.h"
 
+#include "core/base/filenames.h"
 #include "core/base/errors.h"
 #include "core/platform/posixfs.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -17,7 +17,7 @@ namespace {
 
 QString joined(const QString& folder, const QByteArray& name)
 {
-    return folder + u'/' + QFile::decodeName(name);
+    return folder + u'/' + DecodeFileName(name);
 }
 
 QString shown(const QString& path)
@@ -45,8 +45,8 @@ bool splitLast(const QString& path, QByteArray& parent, QByteArray& name)
     const QString last = slash < 0 ? p : p.mid(slash + 1);
     if (last.isEmpty() || last == u"." || last == u"..")
         return false;
-    parent = QFile::encodeName(slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : p.left(slash));
-    name = QFile::encodeName(last);
+    parent = EncodeFileName(slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : p.left(slash));
+    name = EncodeFileName(last);
     return true;
 }
 
@@ -214,18 +214,18 @@ bool DeleteFolderTree(const QString& folder)
     Removal removal;
     removal.keepGoing = true;
     struct stat st;
-    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0)
+    if (::lstat(EncodeFileName(folder).constData(), &st) != 0)
         return false;
     return removeTree(folder, removal) && !removal.failed;
 }
 
 void CopyFolderTree(const QString& source, const QString& target)
 {
-    const Fd from = posixfs::openFolderAt(AT_FDCWD, QFile::encodeName(source), true);
+    const Fd from = posixfs::openFolderAt(AT_FDCWD, EncodeFileName(source), true);
     struct stat st;
     if (!from.isValid() || ::fstat(from.get(), &st) != 0)
         throwCopyError(source, errno);
-    const Fd to = posixfs::makeFolderAt(AT_FDCWD, QFile::encodeName(target), 0700);
+    const Fd to = posixfs::makeFolderAt(AT_FDCWD, EncodeFileName(target), 0700);
     if (!to.isValid())
         throw TagscopeError(
             QStringLiteral("Cannot create the folder %1: %2").arg(shown(target), posixfs::errorText(errno)));
@@ -240,7 +240,7 @@ bool CopyFileReplacing(const QString& source, const QString& target)
     QByteArray name;
     if (!splitLast(target, parent, name))
         return false;
-    const Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const Fd in(::open(EncodeFileName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st;
     if (!in.isValid() || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;

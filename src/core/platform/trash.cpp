@@ -1,10 +1,10 @@
 #include "core/platform/trash.h"
 
+#include "core/base/filenames.h"
 #include "core/platform/posixfs.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 
 #include <cerrno>
 #include <climits>
@@ -61,7 +61,7 @@ Fd makeFolders(const QByteArray& path)
 
 bool openHomeTrash(TrashFolder& folder)
 {
-    const QByteArray home = QFile::encodeName(HomeTrashFolder());
+    const QByteArray home = EncodeFileName(HomeTrashFolder());
     const qsizetype slash = home.lastIndexOf('/');
     const Fd parent = makeFolders(home.first(slash));
     if (!parent.isValid())
@@ -192,7 +192,7 @@ QString HomeTrashFolder()
 QString MoveToTrash(const QString& path)
 {
     QByteArray item =
-        QFile::encodeName(QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path)));
+        EncodeFileName(QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path)));
     struct stat itemStat;
     if (::lstat(item.constData(), &itemStat) != 0)
         return reasonOf(errno);

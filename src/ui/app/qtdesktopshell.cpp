@@ -1,15 +1,18 @@
 #include "ui/app/qtdesktopshell.h"
 
+#include "core/base/filenames.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
 #include <QUrl>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,17 +27,18 @@ void QtDesktopShell::showItems(const QStringList& paths)
         return;
     QStringList uris;
     for (const QString& path : paths)
-        uris.append(QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded()));
+        uris.append(QString::fromLatin1(LocalFileUrl(path).toEncoded()));
     QDBusMessage call =
         QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s, u"/org/freedesktop/FileManager1"_s,
                                        u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
     call << uris << QString();
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call));
-    const QString firstFolder = QFileInfo(paths.constFirst()).absolutePath();
+    const QString& first = paths.constFirst();
+    const QString firstFolder = first.left(std::max<qsizetype>(first.lastIndexOf(u'/'), 1));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [firstFolder](QDBusPendingCallWatcher* w) {
         // No file manager answered: show at least the folder.
         if (w->isError())
-            QDesktopServices::openUrl(QUrl::fromLocalFile(firstFolder));
+            QDesktopServices::openUrl(LocalFileUrl(firstFolder));
         w->deleteLater();
     });
 }

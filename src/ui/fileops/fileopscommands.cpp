@@ -3,10 +3,13 @@
 #include "core/app/appvalues.h"
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
+#include "core/base/filenames.h"
 #include "core/base/paths.h"
 #include "core/filelist/filelistmodel.h"
 #include "core/filelist/filerecords.h"
+#include "core/filelist/filetexts.h"
 #include "core/platform/clipboarddata.h"
+#include "core/platform/pathstatus.h"
 #include "core/platform/removetree.h"
 #include "ui/app/busycursor.h"
 #include "ui/app/mainmenus.h"
@@ -17,10 +20,9 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFileInfo>
 #include <QShortcut>
 #include <QTableView>
-#include <QUrl>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -30,6 +32,9 @@ FileOpsCommands::FileOpsCommands(const CommandContext& context, const MainMenus&
                                  QObject* parent)
     : QObject(parent), m_ctx(context), m_mainWindow(mainWindow)
 {
+    // One file is opened per turn of the event loop, so that opening many never stalls the window.
+    m_openTimer.setInterval(0);
+    connect(&m_openTimer, &QTimer::timeout, this, [this] { m_ctx.run([this] { openNext(); }); });
     m_ctx.bind(menus.Open1, this, [this] { Open1Click(); });
     m_ctx.bind(menus.OpenwithExplorer1, this, [this] { OpenwithExplorer1Click(); });
     m_ctx.bind(menus.Rename1, this, [this] { Rename1Click(); });
@@ -95,13 +100,31 @@ void FileOpsCommands::refresh()
 
 void FileOpsCommands::Open1Click()
 {
-    for (const QString& path : selectedPaths()) {
-        const QFileInfo item(path);
-        if (item.isDir() || item.isFile())
-            m_ctx.shell.openUrl(QUrl::fromLocalFile(path));
-        else
-            m_ctx.warn(u"Item not found!\r\r"_s + QDir::toNativeSeparators(path));
+    const QStringList paths = selectedPaths();
+    // As file managers do: a program started for each of many files can stall the desktop, so ask first.
+    if (paths.size() > kOpenWithoutAsking &&
+        CustomMessageDialog(m_ctx.dialogs,
+                            u"Open %1 files?"_s.arg(GroupedNumberText(paths.size(), m_ctx.values.locale)),
+                            DialogType::Confirmation, {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s,
+                            {u"Yes"_s, u"No"_s}) != ModalResult::Yes)
+        return;
+    m_toOpen.append(paths);
+    if (!m_openTimer.isActive())
+        m_openTimer.start();
+}
+
+void FileOpsCommands::openNext()
+{
+    if (m_toOpen.isEmpty()) {
+        m_openTimer.stop();
+        return;
     }
+    const QString path = m_toOpen.takeFirst();
+    const PathStatus item = StatusOfPath(path);
+    if (item.isFolder || item.isFile)
+        m_ctx.shell.openUrl(LocalFileUrl(path));
+    else
+        m_ctx.warn(u"Item not found!\r\r"_s + QDir::toNativeSeparators(ShownFileName(path)));
 }
 
 void FileOpsCommands::OpenwithExplorer1Click()
@@ -156,8 +179,8 @@ void FileOpsCommands::removeFromDisk(Removal removal)
                 // A folder first, then a file; an error in either is shown, and the next path follows.
                 const auto attempt = [&](bool folder) {
                     try {
-                        const QFileInfo item(path);
-                        if (folder ? !item.isDir() : !item.isFile())
+                        const PathStatus item = StatusOfPath(path);
+                        if (folder ? !item.isFolder : !item.isFile)
                             return;
                         const bool done =
                             trash ? SendToRecycleBin(path) : (folder ? DeleteFolderTree(path) : DeleteFileAt(path));
@@ -193,7 +216,9 @@ void FileOpsCommands::CopytoClipboard2Click()
 
 void FileOpsCommands::CopytoClipboardIncludePaths1Click()
 {
-    const QStringList paths = selectedPaths();
+    QStringList paths = selectedPaths();
+    for (QString& path : paths)
+        path = ShownFileName(path);
     if (!paths.isEmpty())
         m_ctx.shell.setClipboard(LinesClipboardData(paths));
 }

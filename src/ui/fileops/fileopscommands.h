@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 #include <vector>
 
@@ -58,8 +59,15 @@ private:
         Delete
     };
     void removeFromDisk(Removal removal);
+    // Opens the first of the files "Open" has still to open.
+    void openNext();
+
+    // "Open" asks before it opens more files than this.
+    static constexpr qsizetype kOpenWithoutAsking = 10;
 
     const CommandContext& m_ctx;
     QWidget* m_mainWindow;
     QPointer<TFindDialog> m_find;
+    QStringList m_toOpen; // the files "Open" has still to open, in row order
+    QTimer m_openTimer;
 };

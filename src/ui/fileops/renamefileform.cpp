@@ -1,5 +1,6 @@
 #include "ui/fileops/renamefileform.h"
 
+#include "core/base/filenames.h"
 #include "core/filelist/filelistmodel.h"
 #include "core/filelist/filerecords.h"
 #include "core/fileops/fileops.h"
@@ -57,7 +58,7 @@ TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& f
                                  QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint),
-      m_ctx(context)
+      m_ctx(context), m_folder(folder), m_name(name)
 {
     setObjectName(u"FormRenameFile"_s);
     setWindowTitle(u"Rename File"_s);
@@ -66,7 +67,7 @@ TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& f
 
     Label1 = new QLabel(u"Directory:"_s, this);
     Label1->setObjectName(u"Label1"_s);
-    Label2 = new QLabel(QDir::toNativeSeparators(folder), this);
+    Label2 = new QLabel(QDir::toNativeSeparators(ShownFileName(folder)), this);
     Label2->setObjectName(u"Label2"_s);
     Label2->setTextFormat(Qt::PlainText);
     Label2->setToolTip(Label2->text());
@@ -74,7 +75,7 @@ TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& f
     Label2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Label3 = new QLabel(u"Filename:"_s, this);
     Label3->setObjectName(u"Label3"_s);
-    Edit1 = new NameEdit(name, this);
+    Edit1 = new NameEdit(ShownFileName(name), this);
     Edit1->setObjectName(u"Edit1"_s);
     Button1 = new QPushButton(u"OK"_s, this);
     Button1->setObjectName(u"Button1"_s);
@@ -109,14 +110,16 @@ TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& f
 void TFormRenameFile::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormShow();
+    // The window shows again when it is restored or mapped anew (after the main window was minimised, say), and by
+    // then the user may have typed the new name.
+    if (!std::exchange(m_shown, true))
+        FormShow();
 }
 
 void TFormRenameFile::FormShow()
 {
-    // What this window renames is fixed now, whatever happens to the list meanwhile.
-    m_folder = QDir::fromNativeSeparators(Label2->text());
-    m_name = Edit1->text();
+    // What this window renames was fixed when it was made, just before it first showed: the labels show it, but
+    // a name that is not UTF-8 cannot be read back from them.
     Edit1->setFocus();
     // Typing replaces the stem and keeps the extension; a name such as ".profile" has no stem to select.
     static_cast<NameEdit*>(Edit1)->selectStem();
@@ -132,7 +135,8 @@ void TFormRenameFile::Button1Click()
     const QString typed = Edit1->text();
     const QString oldPath = m_folder + m_name;
     const QString newPath = m_folder + typed;
-    if (typed == m_name) {
+    // Only the exact name counts as unchanged: another case of a letter is another name.
+    if (typed == ShownFileName(m_name)) {
         close();
         return;
     }
@@ -169,8 +173,8 @@ void TFormRenameFile::Button1Click()
         }
     }
     if (!renamed) {
-        m_ctx.warn(
-            u"\"%1\" cannot be renamed to \"%2\".\r\r%3"_s.arg(QDir::toNativeSeparators(oldPath), typed, failure));
+        m_ctx.warn(u"\"%1\" cannot be renamed to \"%2\".\r\r%3"_s.arg(QDir::toNativeSeparators(ShownFileName(oldPath)),
+                                                                      typed, failure));
         Edit1->setFocus();
         return;
     }

@@ -39,4 +39,5 @@ private:
     // The folder (with its trailing separator) and the name the window was opened with.
     QString m_folder;
     QString m_name;
+    bool m_shown = false; // the window has shown once
 };

@@ -3,6 +3,7 @@
 #include "core/app/appvalues.h"
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
+#include "core/base/filenames.h"
 #include "core/filelist/filelistmodel.h"
 #include "core/filelist/filerecords.h"
 #include "core/metadata/exiftoolsession.h"
@@ -169,7 +170,7 @@ void MetadataCommands::ListView1SelectItem()
     const QString path = m_ctx.records.at(std::size_t(row)).FFullName();
     m_reportBusy.set(true);
     m_ctx.status.setText(0, u"Processing..."_s);
-    m_ctx.status.setText(1, path);
+    m_ctx.status.setText(1, ShownFileName(path));
     // The previous file's report must not stand beside the new selection while this one is made.
     m_controls.RichEdit1->clear();
     m_paneShowsComplaint = false;
@@ -229,8 +230,8 @@ void MetadataCommands::saveMetadata(bool asCsv)
         asCsv ? u"CSV File (*.csv)|*.csv|Any File (*.*)|*.*"_s : u"TXT File (*.txt)|*.txt|Any File (*.*)|*.*"_s;
     // Never the reported file itself: its name already has an extension, so the dialog would add none, and Enter
     // twice would replace the file with its report.
-    request.proposedName = ProposedReportName(
-        reported, extension, [&](const QString& path) { return !reportTargetRefusal(path, reported).isEmpty(); });
+    request.proposedName = ShownFileName(ProposedReportName(
+        reported, extension, [&](const QString& path) { return !reportTargetRefusal(path, reported).isEmpty(); }));
     const std::optional<SaveFileChoice> chosen = m_ctx.dialogs.chooseSaveFile(request);
     if (!chosen)
         return;
@@ -277,7 +278,7 @@ void MetadataCommands::SaveAs1Click()
     SaveFileRequest request;
     request.title = u"Save a Copy without Metadata"_s;
     request.filter = u"Any File (*.*)|*.*"_s;
-    request.proposedName = source;
+    request.proposedName = ShownFileName(source);
     const std::optional<SaveFileChoice> chosen = m_ctx.dialogs.chooseSaveFile(request);
     if (!chosen)
         return;

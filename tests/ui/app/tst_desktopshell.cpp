@@ -1,7 +1,10 @@
 #include "ui/app/qtdesktopshell.h"
 
+#include "core/base/filenames.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDesktopServices>
 #include <QTest>
 #include <QUrl>
@@ -10,20 +13,23 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// A file manager that only notes what it was asked to show.
-class FakeFileManager final : public QObject
+// A file manager that only notes what it was asked to show, and answers with an error when told to.
+class FakeFileManager final : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
 
 public:
     QList<QStringList> shown;
+    bool fails = false;
 
 public slots:
     Q_SCRIPTABLE void ShowItems(const QStringList& uris, const QString& startupId)
     {
         Q_UNUSED(startupId)
         shown.append(uris);
+        if (fails)
+            sendErrorReply(QDBusError::Failed, u"cannot show them"_s);
     }
 };
 
@@ -69,11 +75,18 @@ private slots:
         QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
 
         QtDesktopShell shell;
-        shell.showItems({u"/tmp/photos/a b#1.jpg"_s});
+        shell.showItems({u"/tmp/photos/a b#1.jpg"_s, DecodeFileName("/tmp/caf\xE9/\xFF.jpg")});
         QTRY_COMPARE(manager.shown.size(), 1);
-        QCOMPARE(manager.shown.constFirst(), QStringList{u"file:///tmp/photos/a%20b%231.jpg"_s});
-        QTest::qWait(100);
-        QVERIFY(opened.urls.isEmpty());
+        QCOMPARE(manager.shown.constFirst(),
+                 (QStringList{u"file:///tmp/photos/a%20b%231.jpg"_s, u"file:///tmp/caf%E9/%FF.jpg"_s}));
+
+        // A file manager that fails makes the folder open. The replies come in the order of the calls, so once the
+        // failed call's folder has opened, a wrong opening after the first call would have come before it.
+        manager.fails = true;
+        shell.showItems({DecodeFileName("/tmp/caf\xE9/x.jpg")});
+        QTRY_COMPARE(opened.urls.size(), 1);
+        QCOMPARE(opened.urls.constFirst().toEncoded(), QByteArray("file:///tmp/caf%E9"));
+        QCOMPARE(manager.shown.size(), 2);
         QDesktopServices::unsetUrlHandler(u"file"_s);
     }
 

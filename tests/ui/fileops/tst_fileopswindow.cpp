@@ -15,8 +15,11 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -126,8 +129,8 @@ private slots:
         QVERIFY(QFile::remove(f.path(u"gone.jpg"_s)));
         f.selectRows({0, 1, 2});
         f.action("Open1")->trigger();
-        QCOMPARE(f.shell.openedUrls,
-                 (QList<QUrl>{QUrl::fromLocalFile(f.path(u"a b#1.jpg"_s)), QUrl::fromLocalFile(f.path(u"z.txt"_s))}));
+        QTRY_COMPARE(f.shell.openedUrls, (QList<QUrl>{QUrl::fromLocalFile(f.path(u"a b#1.jpg"_s)),
+                                                      QUrl::fromLocalFile(f.path(u"z.txt"_s))}));
         QCOMPARE(f.dialogs.messages.size(), 1);
         QCOMPARE(f.dialogs.messages.constFirst().text, u"Item not found!\r\r"_s + f.path(u"gone.jpg"_s));
         QCOMPARE(f.dialogs.messages.constFirst().caption, u"Warning"_s);
@@ -141,7 +144,55 @@ private slots:
         f.shell.openedUrls.clear();
         f.selectRows({2});
         emit f.list()->doubleClicked(f.model()->index(2, 0));
-        QCOMPARE(f.shell.openedUrls, (QList<QUrl>{QUrl::fromLocalFile(f.path(u"z.txt"_s))}));
+        QTRY_COMPARE(f.shell.openedUrls, (QList<QUrl>{QUrl::fromLocalFile(f.path(u"z.txt"_s))}));
+    }
+
+    void openManyAsksFirst_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("answer"); // to the question, if one is asked
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("ten: no question") << 10 << ModalResult::Cancel << false << 10;
+        QTest::newRow("eleven: Yes") << 11 << ModalResult::Yes << true << 11;
+        QTest::newRow("eleven: No") << 11 << ModalResult::No << true << 0;
+        QTest::newRow("eleven: Escape") << 11 << ModalResult::Cancel << true << 0;
+        QTest::newRow("1,200: Yes") << 1200 << ModalResult::Yes << true << 1200;
+    }
+
+    // Many programs started at once stall a desktop: more than ten files are opened only after a question, and one
+    // at a time through the event loop, so the window goes on answering meanwhile.
+    void openManyAsksFirst()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(int, opened);
+        FileOpsFixture f;
+        QStringList names;
+        for (int i = 0; i < rows; ++i)
+            names.append(u"f%1.txt"_s.arg(i, 4, 10, QChar(u'0')));
+        f.listFiles(names);
+        f.selectRows({});
+        f.selection()->setRows(RowSelection::all(rows));
+        f.dialogs.answerNextMessage(answer);
+        f.action("Open1")->trigger();
+        QCOMPARE(f.dialogs.messages.size(), asked ? 1 : 0);
+        if (asked) {
+            const MessageBoxContent& box = f.dialogs.messages.constFirst();
+            QCOMPARE(box.text,
+                     u"Open %1 files?"_s.arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(rows)));
+            QCOMPARE(box.caption, u"Confirmation"_s);
+            QCOMPARE(box.buttons.size(), 2);
+            QCOMPARE(box.buttons[box.defaultButton].button, DialogButton::Yes);
+        }
+        // Nothing is started before the command has returned to the event loop.
+        QVERIFY(f.shell.openedUrls.isEmpty());
+        QTRY_COMPARE(f.shell.openedUrls.size(), opened);
+        if (opened > 0) {
+            QCOMPARE(f.shell.openedUrls.constFirst(), QUrl::fromLocalFile(f.path(names.constFirst())));
+            QCOMPARE(f.shell.openedUrls.constLast(), QUrl::fromLocalFile(f.path(names.at(opened - 1))));
+        }
     }
 
     void renameWindow_data()
@@ -179,21 +230,42 @@ private slots:
         QCOMPARE(window->focusWidget(), edit);
     }
 
-    // Enter renames the file and its row; Escape closes without renaming.
+    void renameByKeyboard_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("another name and type") << u"new.png"_s << u"PNG"_s;
+        QTest::newRow("only the case of a letter") << u"A.jpg"_s << u"JPG"_s;
+        QTest::newRow("a longer extension") << u"a.jpeg"_s << u"JPEG"_s;
+    }
+
+    // Enter renames the file and its row, whose every cell is told to change; Escape closes without renaming.
     void renameByKeyboard()
     {
+        QFETCH(QString, typed);
+        QFETCH(QString, extension);
         FileOpsFixture f;
         f.listFiles({u"a.jpg"_s, u"b.jpg"_s});
         f.selectRows({0});
         f.action("Rename1")->trigger();
         QPointer<TFormRenameFile> window = f.lastRenameWindow();
-        window->edit()->setText(u"new.png"_s);
+        window->edit()->setText(typed);
+        QSignalSpy changed(f.model(), &QAbstractItemModel::dataChanged);
         QTest::keyClick(window->edit(), Qt::Key_Return);
         QTRY_VERIFY(!window);
-        QVERIFY(!QFileInfo::exists(f.path(u"a.jpg"_s)));
-        QCOMPARE(ReadWholeFile(f.path(u"new.png"_s)), QByteArray("a.jpg"));
-        QCOMPARE(f.column0(), (QStringList{f.path(u"new.png"_s), f.path(u"b.jpg"_s)}));
-        QCOMPARE(f.model()->index(0, 1).data().toString(), u"PNG"_s);
+        QStringList entries{typed, u"b.jpg"_s};
+        entries.sort();
+        QCOMPARE(FolderEntries(f.tree.path()), entries);
+        QCOMPARE(ReadWholeFile(f.path(typed)), QByteArray("a.jpg"));
+        QCOMPARE(f.column0(), (QStringList{f.path(typed), f.path(u"b.jpg"_s)}));
+        QCOMPARE(f.model()->index(0, 1).data().toString(), extension);
+        QCOMPARE(changed.size(), 1);
+        const QModelIndex first = changed.at(0).at(0).value<QModelIndex>();
+        const QModelIndex last = changed.at(0).at(1).value<QModelIndex>();
+        QCOMPARE(first.row(), 0);
+        QCOMPARE(last.row(), 0);
+        QCOMPARE(first.column(), 0);
+        QCOMPARE(last.column(), f.model()->columnCount() - 1);
 
         f.selectRows({1});
         f.action("Rename1")->trigger();
@@ -203,6 +275,25 @@ private slots:
         QTRY_VERIFY(!window);
         QVERIFY(QFileInfo::exists(f.path(u"b.jpg"_s)));
         QCOMPARE(f.column0().at(1), f.path(u"b.jpg"_s));
+    }
+
+    // The window shows again when it is restored or mapped anew; the name typed before must still be renamed to.
+    void renameAfterTheWindowShowsAgain()
+    {
+        FileOpsFixture f;
+        f.listFiles({u"a.jpg"_s});
+        f.selectRows({0});
+        f.action("Rename1")->trigger();
+        QPointer<TFormRenameFile> window = f.lastRenameWindow();
+        window->edit()->setText(u"renamed.jpg"_s);
+        window->hide();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(window->edit()->text(), u"renamed.jpg"_s);
+        window->findChild<QPushButton*>(u"Button1"_s)->click();
+        QTRY_VERIFY(!window);
+        QCOMPARE(FolderEntries(f.tree.path()), QStringList{u"renamed.jpg"_s});
+        QCOMPARE(f.column0(), QStringList{f.path(u"renamed.jpg"_s)});
     }
 
     void renameFails_data()
@@ -441,18 +532,34 @@ private slots:
     void find()
     {
         FileOpsFixture f;
-        f.listFiles({u"a.JPG"_s, u"b.png"_s, u"c.jpg"_s, u"É.txt"_s, u"é.txt"_s});
+        f.listFiles({u"a.JPG"_s, u"b.png"_s, u"c.jpg"_s, u"É.txt"_s, u"é.txt"_s, u"Zebra.gif"_s, u"zebra.gif"_s});
+        const auto rowsOf = [&f](const QStringList& names) {
+            QList<int> rows;
+            for (const QString& name : names)
+                rows.append(int(f.column0().indexOf(f.path(name))));
+            std::sort(rows.begin(), rows.end());
+            return rows;
+        };
         f.action("Find1")->trigger();
         TFindDialog* dialog = f.ops().findDialog();
         QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
         auto* text = dialog->findChild<QLineEdit*>(u"FindText"_s);
         auto* next = dialog->findChild<QPushButton*>(u"FindNext"_s);
-        text->setText(u"jpg"_s);
-        next->click();
-        QCOMPARE(f.selectedRows(), (QList<int>{0, 2}));
+        // A and Z, the ends of the folded letters, in the text and in the names.
+        for (const QString& typed : {u"jpg"_s, u"JPG"_s, u"a.jpg"_s}) {
+            text->setText(typed);
+            next->click();
+            QCOMPARE(f.selectedRows(),
+                     rowsOf(typed == u"a.jpg"_s ? QStringList{u"a.JPG"_s} : QStringList{u"a.JPG"_s, u"c.jpg"_s}));
+        }
+        for (const QString& typed : {u"zebra"_s, u"ZEBRA"_s}) {
+            text->setText(typed);
+            next->click();
+            QCOMPARE(f.selectedRows(), rowsOf({u"Zebra.gif"_s, u"zebra.gif"_s}));
+        }
         text->setText(u"é"_s);
         next->click();
-        QCOMPARE(f.selectedRows(), (QList<int>{4}));
+        QCOMPARE(f.selectedRows(), rowsOf({u"é.txt"_s}));
         text->clear();
         next->click();
         QVERIFY(f.selectedRows().isEmpty());
