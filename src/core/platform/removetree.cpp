@@ -68,15 +68,17 @@ struct Removal
 // Removes the entry name of dirFd; false when it stays.
 bool removeEntryAt(int dirFd, const QByteArray& name, const QString& path, Removal& removal);
 
-void removeContents(int folderFd, const QString& path, Removal& removal)
+// Removes what the folder holds; false when its listing cannot start.
+bool removeContents(int folderFd, const QString& path, Removal& removal)
 {
     QList<QByteArray> names;
     if (!posixfs::entryNames(folderFd, names)) {
         removal.fail(path, errno);
-        return;
+        return false;
     }
     for (const QByteArray& name : names)
         removeEntryAt(folderFd, name, joined(path, name), removal);
+    return true;
 }
 
 bool removeEntryAt(int dirFd, const QByteArray& name, const QString& path, Removal& removal)
@@ -91,7 +93,9 @@ bool removeEntryAt(int dirFd, const QByteArray& name, const QString& path, Remov
     if (S_ISDIR(st.st_mode)) {
         const Fd folder = posixfs::openFolderAt(dirFd, name);
         if (folder.isValid()) {
-            removeContents(folder.get(), path, removal);
+            // A folder that could not be listed is left alone, even when it is empty.
+            if (!removeContents(folder.get(), path, removal))
+                return false;
             if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT)
                 return true;
             removal.fail(path, errno);

@@ -160,6 +160,9 @@ private slots:
         QTest::newRow("its own name") << QStringLiteral("name");
         QTest::newRow("a link to it") << QStringLiteral("link");
         QTest::newRow("a second hard link") << QStringLiteral("hard link");
+        // The dialog chose a file to replace in another folder, and while ExifTool ran that folder became a link to
+        // the source's folder.
+        QTest::newRow("a folder made a link meanwhile") << QStringLiteral("folder swapped");
     }
 
     // Two keystrokes in the save dialog (Enter, then Yes) would otherwise replace the original with its stripped
@@ -180,12 +183,28 @@ private slots:
             target = folders.target.filePath(QStringLiteral("second.jpg"));
             QCOMPARE(::link(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()), 0);
         }
+        CopyWithoutMetadataRequest request = requestFor(folders, source, target, true);
+        const bool swapped = how == u"folder swapped";
+        if (swapped) {
+            const QString folder = folders.target.filePath(QStringLiteral("sub"));
+            target = folder + QStringLiteral("/photo.jpg");
+            QVERIFY(WriteFileMakingFolders(target, "the file the user agreed to replace"));
+            request.target = target;
+            // Only the run that strips the file swaps the folder; the check of the copy afterwards finds nothing.
+            request.exifToolProgram = folders.work.filePath(QStringLiteral("exiftool"));
+            QVERIFY(WriteScript(request.exifToolProgram,
+                                "#!/bin/sh\n[ \"$1\" = -all= ] || exit 0\nprintf stripped > \"$3\"\nrm -r '" +
+                                    QFile::encodeName(folder) + "'\nln -s '" +
+                                    QFile::encodeName(folders.source.path()) + "' '" + QFile::encodeName(folder) +
+                                    "'\n"));
+        }
 
-        const CopyWithoutMetadataResult result = CopyWithoutMetadata(requestFor(folders, source, target, true));
+        const CopyWithoutMetadataResult result = CopyWithoutMetadata(request);
 
         QVERIFY(result.refused);
         QVERIFY(!result.moved);
-        QVERIFY(result.output.isEmpty()); // ExifTool did not even run
+        if (!swapped)
+            QVERIFY(result.output.isEmpty()); // ExifTool did not even run
         QCOMPARE(contentsOf(source), original);
         QCOMPARE(entriesOf(folders.temp.path()), QStringList());
     }

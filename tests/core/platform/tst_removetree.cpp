@@ -6,8 +6,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 class TestRemoveTree : public QObject
 {
@@ -21,6 +28,8 @@ private slots:
     void neverFollowsLinks();
     void missingFolderIsNoError();
     void deleteGoesOnPastWhatResists();
+    void deleteLeavesFoldersItCannotList_data();
+    void deleteLeavesFoldersItCannotList();
     void reportsWhatStays_data();
     void reportsWhatStays();
 
@@ -137,6 +146,62 @@ void TestRemoveTree::deleteGoesOnPastWhatResists()
     QCOMPARE(FolderEntries(m_tree), QStringList{QStringLiteral("m_locked")});
     QCOMPARE(FolderEntries(locked), QStringList{QStringLiteral("stays.txt")});
     QCOMPARE(ReadWholeFile(m_outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
+}
+
+void TestRemoveTree::deleteLeavesFoldersItCannotList_data()
+{
+    QTest::addColumn<QString>("deleted");  // below the tree
+    QTest::addColumn<QString>("cause");    // why the empty folder "shut" cannot be listed
+    QTest::addColumn<QStringList>("left"); // what stays of the tree
+    const QStringList both{QStringLiteral("a.txt"), QStringLiteral("shut")};
+    QTest::newRow("no read permission, the folder itself") << QStringLiteral("shut") << "mode" << both;
+    QTest::newRow("no read permission, a folder inside") << QString() << "mode" << QStringList{QStringLiteral("shut")};
+    // Opened, but no descriptor is left for the listing.
+    QTest::newRow("listing fails after opening") << QStringLiteral("shut") << "descriptors" << both;
+}
+
+// A folder whose listing cannot start is left alone, also when it is empty (and so could be removed).
+void TestRemoveTree::deleteLeavesFoldersItCannotList()
+{
+    QFETCH(QString, deleted);
+    QFETCH(QString, cause);
+    QFETCH(QStringList, left);
+    const QString tree = m_root->filePath(QStringLiteral("plain"));
+    const QString shut = tree + QStringLiteral("/shut");
+    QVERIFY(QDir().mkpath(shut));
+    QVERIFY(WriteWholeFile(tree + QStringLiteral("/a.txt"), "a"));
+    const QString target = deleted.isEmpty() ? tree : tree + u'/' + deleted;
+    if (cause == u"descriptors") {
+        // The two lowest free descriptors go to the parent folder and to the folder; the listing needs a third.
+        const int first = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        const int second = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ::close(first);
+        ::close(second);
+        rlimit saved{};
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        rlimit tight = saved;
+        tight.rlim_cur = rlim_t(std::max(first, second) + 1);
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
+        const bool removed = DeleteFolderTree(target);
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
+        QVERIFY(!removed);
+        QCOMPARE(FolderEntries(tree), left);
+        return;
+    }
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup |
+                      QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    for (const QString& folder : {m_root->path(), tree})
+        QVERIFY(QFile::setPermissions(folder, open));
+    // Writable and searchable, but not readable: it cannot be listed.
+    QVERIFY(QFile::setPermissions(shut, QFile::WriteOwner | QFile::ExeOwner | QFile::WriteGroup | QFile::ExeGroup |
+                                            QFile::WriteOther | QFile::ExeOther));
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(shut, open); });
+    UnprivilegedScope unprivileged;
+    if (!unprivileged.ok())
+        QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+
+    QVERIFY(!DeleteFolderTree(target));
+    QCOMPARE(FolderEntries(tree), left);
 }
 
 void TestRemoveTree::reportsWhatStays_data()

@@ -137,6 +137,46 @@ private slots:
         QVERIFY(!QFileInfo::exists(first));
     }
 
+    void leftoverInTheTrashSurvives_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("folder"); // the leftover and the trashed item are folders, the leftover an empty one
+        QTest::newRow("a file") << u"photo.jpg"_s << false;
+        QTest::newRow("an empty folder") << u"album"_s << true;
+    }
+
+    // Something in "files" without its information file (left by a crash, or by another program) keeps its name:
+    // the item trashed next under that name takes another one and replaces nothing.
+    void leftoverInTheTrashSurvives()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, folder);
+        DataHome home;
+        QTemporaryDir place;
+        const QString leftover = home.trash() + u"/files/"_s + name;
+        QVERIFY(QDir().mkpath(home.trash() + u"/info"_s));
+        if (folder)
+            QVERIFY(QDir().mkpath(leftover));
+        else
+            QVERIFY(WriteFileMakingFolders(leftover, "left over"));
+        const QString path = place.filePath(name);
+        QVERIFY(folder ? WriteFileMakingFolders(path + u"/inside.jpg"_s, "inside") : WriteWholeFile(path, "new"));
+
+        QCOMPARE(MoveToTrash(path), QString());
+        const QString second = folder ? name + u".2"_s : u"photo.2.jpg"_s;
+        QStringList both{name, second};
+        both.sort();
+        QCOMPARE(FolderEntries(home.trash() + u"/files"_s), both);
+        QCOMPARE(FolderEntries(home.trash() + u"/info"_s), QStringList{second + u".trashinfo"_s});
+        if (folder) {
+            QCOMPARE(FolderEntries(leftover), QStringList());
+            QCOMPARE(ReadWholeFile(home.trash() + u"/files/"_s + second + u"/inside.jpg"_s), QByteArray("inside"));
+        } else {
+            QCOMPARE(ReadWholeFile(leftover), QByteArray("left over"));
+            QCOMPARE(ReadWholeFile(home.trash() + u"/files/"_s + second), QByteArray("new"));
+        }
+    }
+
     // A link is moved as the link; what it points at stays.
     void linkIsMovedItself()
     {
