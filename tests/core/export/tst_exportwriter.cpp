@@ -71,6 +71,48 @@ QByteArray textFile(const QStringList& lines)
     return bytes;
 }
 
+// Names holding what a delimited line could break at: the separators, double quotes, blanks, tabs and line breaks.
+// level: how many levels of the tree layout the name lies below the first one.
+struct AwkwardFile
+{
+    QString fullName;
+    QString extension;
+    qint64 size;
+    int level;
+};
+
+const QList<AwkwardFile> kAwkwardFiles = {
+    {u"/p/b,c.png"_s, u"PNG"_s, 2048, 0},         {u"/p/a;b.jpg"_s, u"JPG"_s, -1, 0},
+    {u"/p/say \"hi\", ok.txt"_s, u"TXT"_s, 0, 0}, {u"/p/ blank .txt"_s, QString(), -1, 0},
+    {u"/p/日本語.jpg"_s, u"JPG"_s, 1, 0},         {u"/p/q/two\r\nlines.jpg"_s, u"JPG"_s, 3, 1},
+    {u"/p/line\nfeed\n"_s, QString(), 4, 0},      {u"/p/q/r/carriage\rreturn\r"_s, QString(), 5, 2},
+    {u"/p/q/tab\there.t\tx"_s, u"T\tX"_s, 6, 1},  {u"/p/\"a\nb\";\t,.jpg"_s, u"JPG"_s, 7, 0},
+    {u"/p/new\r\nfolder/x.jpg"_s, u"JPG"_s, 8, 1}};
+
+// The awkward files, every other one with a date.
+Records awkwardRecords(qint64 dateKey)
+{
+    Records records;
+    for (qsizetype i = 0; i < kAwkwardFiles.size(); ++i) {
+        const AwkwardFile& f = kAwkwardFiles.at(i);
+        records.push_back(record(f.fullName, f.extension, f.size, i % 2 ? kUnknownDateKey : dateKey));
+    }
+    return records;
+}
+
+// The rows an export of the awkward files with all columns and headers holds, its names indented in the tree layout.
+QList<QStringList> awkwardRows(qint64 dateKey, bool tree)
+{
+    FileDateTexts dates(kLocale);
+    QList<QStringList> rows = {{u"Name"_s, u"Extension"_s, u"Date"_s, u"Size"_s}};
+    for (qsizetype i = 0; i < kAwkwardFiles.size(); ++i) {
+        const AwkwardFile& f = kAwkwardFiles.at(i);
+        rows.append({QString(u' ').repeated(tree ? 4 * f.level : 0) + f.fullName, f.extension,
+                     i % 2 ? QString() : dates.text(dateKey), QString::number(f.size)});
+    }
+    return rows;
+}
+
 QStringList htmlPage(const QStringList& body)
 {
     return QStringList{u"<html>"_s,
@@ -224,24 +266,55 @@ private slots:
     void csvReadBack_data()
     {
         QTest::addColumn<QString>("separator");
-        QTest::newRow("comma") << u","_s;
-        QTest::newRow("semicolon") << u";"_s;
+        QTest::addColumn<bool>("tree");
+        QTest::newRow("comma") << u","_s << false;
+        QTest::newRow("semicolon") << u";"_s << false;
+        QTest::newRow("comma, tree") << u","_s << true;
+        QTest::newRow("semicolon, tree") << u";"_s << true;
     }
 
-    // Python's csv module reads back exactly the column texts, whatever the names hold.
+    // Python's csv module reads back exactly the column texts, whatever the names hold: one record per file, also
+    // for a name with a line break.
     void csvReadBack()
     {
         QFETCH(QString, separator);
-        const Records records = {record(u"/p/b,c.png"_s, u"PNG"_s, 2048), record(u"/p/a;b.jpg"_s, u"JPG"_s),
-                                 record(u"/p/say \"hi\", ok.txt"_s, u"TXT"_s, 0), record(u"/p/ blank .txt"_s),
-                                 record(u"/p/日本語.jpg"_s, u"JPG"_s, 1)};
+        QFETCH(bool, tree);
+        const qint64 key = QDateTime(QDate(2024, 2, 29), QTime(13, 5)).toSecsSinceEpoch();
         const QString fileName = path(u"list.csv"_s);
-        QVERIFY(WriteExport(fileName, options(ExportOutput::Csv, u"NESh"_s, separator.at(0)), records, kLocale, dir())
+        const ExportOptions o = options(ExportOutput::Csv, tree ? u"NEDSht"_s : u"NEDSh"_s, separator.at(0));
+        QVERIFY(WriteExport(fileName, o, awkwardRecords(key), kLocale, dir()).written);
+        QCOMPARE(readBack(u"csv"_s, fileName, separator).value(u"rows"_s).toArray(), rowsOf(awkwardRows(key, tree)));
+    }
+
+    void txtReadBack_data()
+    {
+        QTest::addColumn<bool>("tree");
+        QTest::newRow("plain") << false;
+        QTest::newRow("tree") << true;
+    }
+
+    // A TXT file is one line per file, split at CR LF, and one field per column, split at tabs: a tab, line feed or
+    // carriage return of a text is written as its control picture.
+    void txtReadBack()
+    {
+        QFETCH(bool, tree);
+        const qint64 key = QDateTime(QDate(2024, 2, 29), QTime(13, 5)).toSecsSinceEpoch();
+        const QString fileName = path(u"list.txt"_s);
+        QVERIFY(WriteExport(fileName, options(ExportOutput::Txt, tree ? u"NEDSht"_s : u"NEDSh"_s), awkwardRecords(key),
+                            kLocale, dir())
                     .written);
-        QList<QStringList> expected = {{u"Name"_s, u"Extension"_s, u"Size"_s}};
-        for (const ExportRecord& r : records)
-            expected.append({r.fullName(), r.extension, QString::number(r.size)});
-        QCOMPARE(readBack(u"csv"_s, fileName, separator).value(u"rows"_s).toArray(), rowsOf(expected));
+        const QByteArray bytes = ReadWholeFile(fileName);
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF") && bytes.endsWith("\r\n"));
+        QStringList lines = QString::fromUtf8(bytes.sliced(3, bytes.size() - 5)).split(u"\r\n"_s);
+        QList<QStringList> rows;
+        for (const QString& line : lines)
+            rows.append(line.split(u'\t'));
+        QList<QStringList> expected = awkwardRows(key, tree);
+        for (QStringList& row : expected) {
+            for (QString& field : row)
+                field.replace(u'\t', u'\u2409').replace(u'\n', u'\u240A').replace(u'\r', u'\u240D');
+        }
+        QCOMPARE(rows, expected);
     }
 
     void spreadsheets_data()
@@ -260,7 +333,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, kind);
         const Records records = {record(u"/p/a.jpg"_s, u"JPG"_s, 2048), record(u"/p/b,c \"q\".png"_s, u"PNG"_s),
-                                 record(u"/p/日本語 ünï.jpg"_s, QString(), 7)};
+                                 record(u"/p/日本語 ünï.jpg"_s, QString(), 7), record(u"/p/two\nlines\t.jpg"_s, {}, 8)};
         const QString fileName = path(name);
         const ExportResult result =
             WriteExport(fileName, options(ExportOutput::Spreadsheet, u"NSh"_s), records, kLocale, dir());
@@ -272,7 +345,8 @@ private slots:
         const QList<QStringList> expected = {{u"Name"_s, u"Size"_s},
                                              {u"/p/a.jpg"_s, u"2048"_s},
                                              {u"/p/b,c \"q\".png"_s, u"-1"_s},
-                                             {u"/p/日本語 ünï.jpg"_s, u"7"_s}};
+                                             {u"/p/日本語 ünï.jpg"_s, u"7"_s},
+                                             {u"/p/two\nlines\t.jpg"_s, u"8"_s}};
         QCOMPARE(sheet.value(u"rows"_s).toArray(), rowsOf(expected));
         QCOMPARE(sheet.value(u"formats"_s).toArray(), QJsonArray{u"@"_s});
         QCOMPARE(sheet.value(u"widths"_s).toObject(), (QJsonObject{{u"1"_s, 40}, {u"2"_s, 40}}));
