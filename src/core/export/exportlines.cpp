@@ -154,12 +154,10 @@ QStringList ExportLineBuilder::fields(const ExportRecord& record)
         const QString fullName = record.fullName();
         QString name = html ? HtmlEscaped(fullName) : fullName;
         if (m_options.treeview) {
-            // The depth is the path's own; the entities of the escaped text hold no separator.
+            // The entities of the escaped text hold no separator, so its depth is the path's own.
             if (!m_baseline)
                 m_baseline = KacTaneSlashVar(fullName);
-            const int levels = KacTaneSlashVar(fullName) - *m_baseline;
-            if (levels > 0)
-                name.prepend(m_unit.repeated(4 * levels));
+            name = TreeviewYap(name, m_unit, *m_baseline);
         }
         texts.append(name);
     }
