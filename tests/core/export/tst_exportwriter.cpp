@@ -186,6 +186,10 @@ private slots:
             << options(csv, u"Nh"_s, u'a') << Records{record(u"/b.jpg"_s)} << QStringList{u"Name"_s, u"/b.jpg"_s};
         QTest::newRow("CSV, quotes doubled") << options(csv, u"N"_s) << Records{record(u"/say \"hi\".jpg"_s)}
                                              << QStringList{u"\"/say \"\"hi\"\".jpg\""_s};
+        QTest::newRow("TXT, every column: the labels in the columns' order")
+            << options(txt, u"NEDSh"_s) << twoFiles()
+            << QStringList{u"Name\tExtension\tDate\tSize"_s, u"/Photos/a.jpg\tJPG\t\t2048"_s,
+                           u"/Photos/Trip/b,c.png\tPNG\t\t-1"_s};
         QTest::newRow("TXT, only Size: no leading separator")
             << options(txt, u"S"_s) << twoFiles() << QStringList{u"2048"_s, u"-1"_s};
         QTest::newRow("CSV, Extension and Size: no leading separator")
@@ -226,6 +230,9 @@ private slots:
                          u"<tr><td>/in/&lt;img src=x onerror=alert(1)&gt;.jpg</td><td>JPG</td><td>-1</td></tr>"_s,
                          u"<tr><td>/in/Tom &amp; &quot;Jerry&quot;.txt</td><td>&lt;B&gt;</td><td>5</td></tr>"_s,
                          u"</table>"_s});
+        QTest::newRow("HTML, a double quote alone is escaped")
+            << options(html, u"NE"_s) << Records{record(u"/in/5\" disk.jpg"_s, u"\""_s)}
+            << htmlPage({u"<table>"_s, u"<tr><td>/in/5&quot; disk.jpg</td><td>&quot;</td></tr>"_s, u"</table>"_s});
         QTest::newRow("HTML, tree: the units stay markup")
             << options(html, u"Nt"_s)
             << Records{record(u"/A/x.jpg"_s), record(u"/A/B/y&z.jpg"_s), record(u"/A/B/C/z.jpg"_s)}
@@ -423,6 +430,42 @@ private slots:
         QCOMPARE(ReadWholeFile(fileName), QByteArray("before"));
         // Without the header the same list fits.
         QVERIFY(WriteExport(fileName, options(ExportOutput::Spreadsheet, u"N"_s), records, kLocale, dir()).written);
+    }
+
+    // The XLS writer itself takes 65,536 rows and refuses the next: its row numbers have 16 bits, so one more row
+    // would land on the first.
+    void xlsWriterRowLimit_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("the last row that fits") << kXlsMaxRows;
+        QTest::newRow("one row more is refused") << kXlsMaxRows + 1;
+    }
+
+    void xlsWriterRowLimit()
+    {
+        QFETCH(int, rows);
+        const QString fileName = path(u"rows.xls"_s);
+        const std::unique_ptr<SpreadsheetWriter> writer = CreateXlsWriter(fileName);
+        try {
+            for (int r = 0; r < kXlsMaxRows; ++r)
+                writer->addRow({QString::number(r)});
+        } catch (const TagscopeError& error) {
+            QFAIL(qPrintable(error.message()));
+        }
+        if (rows > kXlsMaxRows) {
+            try {
+                writer->addRow({u"one too many"_s});
+                QFAIL("the XLS writer took a row past its limit");
+            } catch (const TagscopeError& error) {
+                QVERIFY2(error.message().contains(u"65536"_s) && error.message().contains(fileName),
+                         qPrintable(error.message()));
+            }
+        }
+        writer->finish();
+        const QJsonArray read = readBack(u"xls"_s, fileName).value(u"rows"_s).toArray();
+        QCOMPARE(read.size(), kXlsMaxRows);
+        QCOMPARE(read.first().toArray(), QJsonArray{u"0"_s});
+        QCOMPARE(read.last().toArray(), QJsonArray{QString::number(kXlsMaxRows - 1)});
     }
 
     void cannotCreate_data()
