@@ -524,6 +524,78 @@ private slots:
         QCOMPARE(FolderEntries(work), QStringList());
     }
 
+    // A folder the user may not write takes no temporary file: a file there that the user may write is replaced with
+    // the whole new export, written in place; a new file there is refused.
+    void readOnlyFolder_data() { cannotCreate_data(); }
+
+    void readOnlyFolder()
+    {
+        QFETCH(ExportOutput, output);
+        QFETCH(QString, name);
+        const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | QFile::ExeOwner |
+                              QFile::ExeGroup | QFile::ExeOther;
+        const auto writable = readable | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        const QString locked = path(u"locked"_s);
+        const QString work = path(u"work"_s); // the private folder, where a workbook is made
+        QVERIFY(QDir().mkdir(locked) && QDir().mkdir(work));
+        const QString fileName = locked + u'/' + name;
+        // Longer than any of the exports, so that a file not cut to the new length shows.
+        QVERIFY(WriteWholeFile(fileName, QByteArray(64 * 1024, 'x')));
+        QVERIFY(QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                    QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+        QVERIFY(QFile::setPermissions(locked, readable) && QFile::setPermissions(work, writable) &&
+                QFile::setPermissions(dir(), readable));
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        const QString newName = locked + u"/new-"_s + name;
+        {
+            // Root writes into any folder; the test then runs as an unprivileged user.
+            UnprivilegedScope unprivileged;
+            if (!unprivileged.ok())
+                QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+            if (!QFileInfo(work).isWritable())
+                QSKIP("the unprivileged user cannot reach the temporary folder");
+
+            ExportResult result;
+            try {
+                result = WriteExport(fileName, options(output, u"NSh"_s), twoFiles(), kLocale, work);
+            } catch (const TagscopeError& error) {
+                QFAIL(qPrintable(error.message()));
+            }
+            QCOMPARE(result.spreadsheetFailure, QString());
+            QVERIFY(result.written);
+
+            try {
+                const ExportResult refused = WriteExport(newName, options(output, u"NSh"_s), twoFiles(), kLocale, work);
+                QVERIFY(!refused.written);
+                QVERIFY2(refused.spreadsheetFailure.contains(newName), qPrintable(refused.spreadsheetFailure));
+            } catch (const TagscopeError& error) {
+                QVERIFY(output != ExportOutput::Spreadsheet);
+                QVERIFY2(error.message().startsWith(u"Cannot create file \"%1\". "_s.arg(newName)),
+                         qPrintable(error.message()));
+            }
+        }
+        QCOMPARE(FolderEntries(locked), QStringList{name});
+        QCOMPARE(FolderEntries(work), QStringList());
+
+        const QByteArray bytes = ReadWholeFile(fileName);
+        QVERIFY(!bytes.contains(QByteArray(16, 'x')));
+        if (output == ExportOutput::Spreadsheet) {
+            const QJsonObject sheet = readBack(IsXlsxName(name) ? u"xlsx"_s : u"xls"_s, fileName);
+            QCOMPARE(sheet.value(u"rows"_s).toArray(), rowsOf({{u"Name"_s, u"Size"_s},
+                                                               {u"/Photos/a.jpg"_s, u"2048"_s},
+                                                               {u"/Photos/Trip/b,c.png"_s, u"-1"_s}}));
+        } else {
+            // The same export where it could be written as usual.
+            const QTemporaryDir elsewhere;
+            const QString reference = elsewhere.filePath(name);
+            QVERIFY(WriteExport(reference, options(output, u"NSh"_s), twoFiles(), kLocale, elsewhere.path()).written);
+            QCOMPARE(bytes, ReadWholeFile(reference));
+        }
+    }
+
     // A stop ends the export and leaves the file at the name as it was, for every output.
     void stopKeepsThePreviousFile_data() { cannotCreate_data(); }
 
