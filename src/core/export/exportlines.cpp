@@ -9,7 +9,7 @@ using namespace Qt::Literals::StringLiterals;
 
 QString QuoteCsvField(const QString& text, QChar separator)
 {
-    if (!text.contains(separator) && !text.contains(u'"'))
+    if (!text.contains(separator) && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
         return text;
     QString quoted = text;
     quoted.replace(u'"', u"\"\""_s);
@@ -28,6 +28,23 @@ QString TreeviewYap(const QString& dosyaadi, const QString& bosluk, int KacTaneS
         return dosyaadi;
     return bosluk.repeated(4 * levels) + dosyaadi;
 }
+
+namespace {
+
+// One field of a TXT line, which is tab-separated and never quoted: a tab, line feed or carriage return is written as
+// its Unicode control picture (U+2409, U+240A, U+240D), so that every row stays one line of its own fields.
+QString TxtField(const QString& text)
+{
+    if (!text.contains(u'\t') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString shown = text;
+    shown.replace(u'\t', QChar(0x2409));
+    shown.replace(u'\n', QChar(0x240A));
+    shown.replace(u'\r', QChar(0x240D));
+    return shown;
+}
+
+} // namespace
 
 QStringList SplitDelimited(QStringView line, QChar separator)
 {
@@ -137,12 +154,10 @@ QStringList ExportLineBuilder::fields(const ExportRecord& record)
         const QString fullName = record.fullName();
         QString name = html ? HtmlEscaped(fullName) : fullName;
         if (m_options.treeview) {
-            // The depth is the path's own; the entities of the escaped text hold no separator.
+            // The entities of the escaped text hold no separator, so its depth is the path's own.
             if (!m_baseline)
                 m_baseline = KacTaneSlashVar(fullName);
-            const int levels = KacTaneSlashVar(fullName) - *m_baseline;
-            if (levels > 0)
-                name.prepend(m_unit.repeated(4 * levels));
+            name = TreeviewYap(name, m_unit, *m_baseline);
         }
         texts.append(name);
     }
@@ -184,7 +199,12 @@ QString ExportLineBuilder::line(const ExportRecord& record)
         row += u"</tr>"_s;
         return row;
     }
-    return joined(texts, m_options.output != ExportOutput::Txt);
+    if (m_options.output == ExportOutput::Txt) {
+        for (QString& text : texts)
+            text = TxtField(text);
+        return joined(texts, false);
+    }
+    return joined(texts, true);
 }
 
 QString ExportLineBuilder::joined(const QStringList& texts, bool quote) const

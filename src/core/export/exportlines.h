@@ -47,8 +47,9 @@ struct ExportRecord
     QString fullName() const { return ShownFileName(folder + name); }
 };
 
-// One CSV field: a text holding the separator or a double quote gets its double quotes doubled and is enclosed in
-// double quotes; any other text stays as it is (blanks, tabs and line breaks do not cause quoting).
+// One CSV field: a text holding the separator, a double quote, a carriage return or a line feed gets its double quotes
+// doubled and is enclosed in double quotes, as RFC 4180 has it, so that a line break in a name stays inside its
+// record; any other text stays as it is (blanks and tabs do not cause quoting).
 QString QuoteCsvField(const QString& text, QChar separator);
 
 // The depth of a path (the name means "how many slashes are there"): how many separators it holds, wherever they
@@ -76,8 +77,8 @@ public:
     // The header line (TXT, CSV, spreadsheet: the labels joined by the separator, never quoted), or for HTML the
     // header row.
     QString header() const;
-    // The file's line (TXT: texts joined by TAB; CSV and spreadsheet: quoted fields joined by the separator), or for
-    // HTML its table row.
+    // The file's line (TXT: texts joined by TAB, a tab or line break in them shown as its control picture; CSV and
+    // spreadsheet: quoted fields joined by the separator), or for HTML its table row.
     QString line(const ExportRecord& record);
     // The texts of the file's fields before they are quoted or joined (the tree layout applied).
     QStringList fields(const ExportRecord& record);

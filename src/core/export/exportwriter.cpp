@@ -43,12 +43,14 @@ QString nativeName(const QString& fileName)
 }
 
 // Lines of text into a file that appears under its name only when complete: UTF-8 with a byte order mark, CR LF after
-// every line.
+// every line. In a folder that refuses the temporary file beside the name, an existing file that may be written is
+// written in place instead: the user confirmed replacing it, and a read-only folder must not keep them from that.
 class TextFile final
 {
 public:
     explicit TextFile(const QString& fileName) : m_file(fileName)
     {
+        m_file.setDirectWriteFallback(true);
         if (!m_file.open(QIODevice::WriteOnly))
             throw TagscopeError(u"Cannot create file \"%1\". %2"_s.arg(nativeName(fileName), m_file.errorString()));
         m_chunk.reserve(kChunkChars + 4096);
@@ -70,7 +72,7 @@ public:
             fail();
     }
 
-    // Leaves whatever was at the name as it was.
+    // Leaves whatever was at the name as it was, unless the file is being written in place.
     void cancel() { m_file.cancelWriting(); }
 
 private:

@@ -7,7 +7,8 @@
 
 // A workbook of one sheet whose cells are all text (number format "@"), filled row by row. It is written apart from
 // its file name and moved there, replacing what was there, by finish(), so that a failure or a stop leaves the name
-// as it was. Every failure raises TagscopeError with the reason.
+// as it was; only in a folder that refuses the file beside the name is an existing workbook written in place. Every
+// failure raises TagscopeError with the reason.
 class SpreadsheetWriter
 {
 public:

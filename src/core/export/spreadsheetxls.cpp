@@ -306,6 +306,8 @@ public:
         record(sheetTail, Eof, {});
 
         QSaveFile out(m_target);
+        // A read-only folder takes no temporary file; an existing workbook there is then written in place.
+        out.setDirectWriteFallback(true);
         if (!out.open(QIODevice::WriteOnly) ||
             !WriteCompoundFile(out, u"Workbook"_s, {globals, sheetHead, m_cells, sheetTail}) || !out.commit())
             fail(out.errorString());

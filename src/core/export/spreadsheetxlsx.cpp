@@ -26,7 +26,9 @@ public:
         : m_target(fileName), m_out(fileName), m_part(partNameIn(tempFolder)),
           m_tempFolder(QFile::encodeName(tempFolder))
     {
-        // Opened first, so that a folder that cannot take the file fails at once rather than after the last row.
+        // Opened first, so that a folder that cannot take the file fails at once rather than after the last row. A
+        // read-only folder takes no temporary file; an existing workbook there is then written in place.
+        m_out.setDirectWriteFallback(true);
         if (!m_out.open(QIODevice::WriteOnly))
             fail(m_out.errorString());
         lxw_workbook_options options{};
@@ -123,7 +125,7 @@ private:
     }
 
     QString m_target;
-    QSaveFile m_out; // beside the target, given its name when complete
+    QSaveFile m_out; // beside the target, given its name when complete (or the target itself, see above)
     QString m_part;
     QByteArray m_tempFolder;
     lxw_workbook* m_book = nullptr;

@@ -48,6 +48,8 @@ void WriteMetadataLines(const QString& fileName, const QStringList& lines)
         bytes += "\r\n";
     }
     QSaveFile file(fileName);
+    // A read-only folder takes no temporary file; an existing file there that may be written is written in place.
+    file.setDirectWriteFallback(true);
     const auto fail = [&] {
         return TagscopeError(QStringLiteral("Cannot write the file \"%1\": %2")
                                  .arg(QDir::toNativeSeparators(fileName), file.errorString()));

@@ -17,5 +17,6 @@ QStringList MetadataTxtLines(const QString& paneText);
 QStringList MetadataCsvRows(const QString& paneText, QChar separator);
 
 // Writes the lines to fileName as UTF-8 without byte-order mark, each followed by CR LF, replacing an existing
-// file only once everything is written. Throws TagscopeError when the file cannot be written.
+// file only once everything is written; in a folder that refuses the temporary file beside it, an existing file that
+// may be written is written in place. Throws TagscopeError when the file cannot be written.
 void WriteMetadataLines(const QString& fileName, const QStringList& lines);

@@ -21,7 +21,10 @@ private slots:
         QTest::newRow("other separator") << u"/Trip/b,c.png"_s << QChar(u';') << u"/Trip/b,c.png"_s;
         QTest::newRow("separator and quotes") << u"a;\"b\""_s << QChar(u';') << u"\"a;\"\"b\"\"\""_s;
         QTest::newRow("quotes alone") << u"say \"hi\".txt"_s << QChar(u',') << u"\"say \"\"hi\"\".txt\""_s;
-        QTest::newRow("blanks, tab and line breaks stay bare") << u" a\tb\r\nc "_s << QChar(u',') << u" a\tb\r\nc "_s;
+        QTest::newRow("blanks and tab stay bare") << u" a\tb c "_s << QChar(u',') << u" a\tb c "_s;
+        QTest::newRow("CR LF") << u"a\r\nb"_s << QChar(u',') << u"\"a\r\nb\""_s;
+        QTest::newRow("LF alone") << u"a\n"_s << QChar(u';') << u"\"a\n\""_s;
+        QTest::newRow("CR alone, with quotes") << u"\r\"x\""_s << QChar(u',') << u"\"\r\"\"x\"\"\""_s;
     }
 
     void quoteCsvField()
@@ -98,8 +101,9 @@ private slots:
     // Every line the export builds splits back into exactly its column texts.
     void splitUndoesTheLineBuilding()
     {
-        const QStringList names = {u"/plain.jpg"_s,     u"/b,c.png"_s,     u"/b;c.png"_s, u"/\"q\".jpg"_s,
-                                   u"/a,\"b\";c.jpg"_s, u"/ blank .jpg"_s, u"/\".jpg"_s,  u"/,"_s};
+        const QStringList names = {u"/plain.jpg"_s,        u"/b,c.png"_s,     u"/b;c.png"_s, u"/\"q\".jpg"_s,
+                                   u"/a,\"b\";c.jpg"_s,    u"/ blank .jpg"_s, u"/\".jpg"_s,  u"/,"_s,
+                                   u"/two\r\nlines.jpg"_s, u"/\n"_s,          u"/\r"_s};
         for (const QChar separator : {QChar(u','), QChar(u';')}) {
             ExportOptions options;
             options.output = ExportOutput::Csv;

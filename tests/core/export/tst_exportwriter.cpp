@@ -71,6 +71,48 @@ QByteArray textFile(const QStringList& lines)
     return bytes;
 }
 
+// Names holding what a delimited line could break at: the separators, double quotes, blanks, tabs and line breaks.
+// level: how many levels of the tree layout the name lies below the first one.
+struct AwkwardFile
+{
+    QString fullName;
+    QString extension;
+    qint64 size;
+    int level;
+};
+
+const QList<AwkwardFile> kAwkwardFiles = {
+    {u"/p/b,c.png"_s, u"PNG"_s, 2048, 0},         {u"/p/a;b.jpg"_s, u"JPG"_s, -1, 0},
+    {u"/p/say \"hi\", ok.txt"_s, u"TXT"_s, 0, 0}, {u"/p/ blank .txt"_s, QString(), -1, 0},
+    {u"/p/日本語.jpg"_s, u"JPG"_s, 1, 0},         {u"/p/q/two\r\nlines.jpg"_s, u"JPG"_s, 3, 1},
+    {u"/p/line\nfeed\n"_s, QString(), 4, 0},      {u"/p/q/r/carriage\rreturn\r"_s, QString(), 5, 2},
+    {u"/p/q/tab\there.t\tx"_s, u"T\tX"_s, 6, 1},  {u"/p/\"a\nb\";\t,.jpg"_s, u"JPG"_s, 7, 0},
+    {u"/p/new\r\nfolder/x.jpg"_s, u"JPG"_s, 8, 1}};
+
+// The awkward files, every other one with a date.
+Records awkwardRecords(qint64 dateKey)
+{
+    Records records;
+    for (qsizetype i = 0; i < kAwkwardFiles.size(); ++i) {
+        const AwkwardFile& f = kAwkwardFiles.at(i);
+        records.push_back(record(f.fullName, f.extension, f.size, i % 2 ? kUnknownDateKey : dateKey));
+    }
+    return records;
+}
+
+// The rows an export of the awkward files with all columns and headers holds, its names indented in the tree layout.
+QList<QStringList> awkwardRows(qint64 dateKey, bool tree)
+{
+    FileDateTexts dates(kLocale);
+    QList<QStringList> rows = {{u"Name"_s, u"Extension"_s, u"Date"_s, u"Size"_s}};
+    for (qsizetype i = 0; i < kAwkwardFiles.size(); ++i) {
+        const AwkwardFile& f = kAwkwardFiles.at(i);
+        rows.append({QString(u' ').repeated(tree ? 4 * f.level : 0) + f.fullName, f.extension,
+                     i % 2 ? QString() : dates.text(dateKey), QString::number(f.size)});
+    }
+    return rows;
+}
+
 QStringList htmlPage(const QStringList& body)
 {
     return QStringList{u"<html>"_s,
@@ -144,6 +186,10 @@ private slots:
             << options(csv, u"Nh"_s, u'a') << Records{record(u"/b.jpg"_s)} << QStringList{u"Name"_s, u"/b.jpg"_s};
         QTest::newRow("CSV, quotes doubled") << options(csv, u"N"_s) << Records{record(u"/say \"hi\".jpg"_s)}
                                              << QStringList{u"\"/say \"\"hi\"\".jpg\""_s};
+        QTest::newRow("TXT, every column: the labels in the columns' order")
+            << options(txt, u"NEDSh"_s) << twoFiles()
+            << QStringList{u"Name\tExtension\tDate\tSize"_s, u"/Photos/a.jpg\tJPG\t\t2048"_s,
+                           u"/Photos/Trip/b,c.png\tPNG\t\t-1"_s};
         QTest::newRow("TXT, only Size: no leading separator")
             << options(txt, u"S"_s) << twoFiles() << QStringList{u"2048"_s, u"-1"_s};
         QTest::newRow("CSV, Extension and Size: no leading separator")
@@ -184,6 +230,9 @@ private slots:
                          u"<tr><td>/in/&lt;img src=x onerror=alert(1)&gt;.jpg</td><td>JPG</td><td>-1</td></tr>"_s,
                          u"<tr><td>/in/Tom &amp; &quot;Jerry&quot;.txt</td><td>&lt;B&gt;</td><td>5</td></tr>"_s,
                          u"</table>"_s});
+        QTest::newRow("HTML, a double quote alone is escaped")
+            << options(html, u"NE"_s) << Records{record(u"/in/5\" disk.jpg"_s, u"\""_s)}
+            << htmlPage({u"<table>"_s, u"<tr><td>/in/5&quot; disk.jpg</td><td>&quot;</td></tr>"_s, u"</table>"_s});
         QTest::newRow("HTML, tree: the units stay markup")
             << options(html, u"Nt"_s)
             << Records{record(u"/A/x.jpg"_s), record(u"/A/B/y&z.jpg"_s), record(u"/A/B/C/z.jpg"_s)}
@@ -224,24 +273,55 @@ private slots:
     void csvReadBack_data()
     {
         QTest::addColumn<QString>("separator");
-        QTest::newRow("comma") << u","_s;
-        QTest::newRow("semicolon") << u";"_s;
+        QTest::addColumn<bool>("tree");
+        QTest::newRow("comma") << u","_s << false;
+        QTest::newRow("semicolon") << u";"_s << false;
+        QTest::newRow("comma, tree") << u","_s << true;
+        QTest::newRow("semicolon, tree") << u";"_s << true;
     }
 
-    // Python's csv module reads back exactly the column texts, whatever the names hold.
+    // Python's csv module reads back exactly the column texts, whatever the names hold: one record per file, also
+    // for a name with a line break.
     void csvReadBack()
     {
         QFETCH(QString, separator);
-        const Records records = {record(u"/p/b,c.png"_s, u"PNG"_s, 2048), record(u"/p/a;b.jpg"_s, u"JPG"_s),
-                                 record(u"/p/say \"hi\", ok.txt"_s, u"TXT"_s, 0), record(u"/p/ blank .txt"_s),
-                                 record(u"/p/日本語.jpg"_s, u"JPG"_s, 1)};
+        QFETCH(bool, tree);
+        const qint64 key = QDateTime(QDate(2024, 2, 29), QTime(13, 5)).toSecsSinceEpoch();
         const QString fileName = path(u"list.csv"_s);
-        QVERIFY(WriteExport(fileName, options(ExportOutput::Csv, u"NESh"_s, separator.at(0)), records, kLocale, dir())
+        const ExportOptions o = options(ExportOutput::Csv, tree ? u"NEDSht"_s : u"NEDSh"_s, separator.at(0));
+        QVERIFY(WriteExport(fileName, o, awkwardRecords(key), kLocale, dir()).written);
+        QCOMPARE(readBack(u"csv"_s, fileName, separator).value(u"rows"_s).toArray(), rowsOf(awkwardRows(key, tree)));
+    }
+
+    void txtReadBack_data()
+    {
+        QTest::addColumn<bool>("tree");
+        QTest::newRow("plain") << false;
+        QTest::newRow("tree") << true;
+    }
+
+    // A TXT file is one line per file, split at CR LF, and one field per column, split at tabs: a tab, line feed or
+    // carriage return of a text is written as its control picture.
+    void txtReadBack()
+    {
+        QFETCH(bool, tree);
+        const qint64 key = QDateTime(QDate(2024, 2, 29), QTime(13, 5)).toSecsSinceEpoch();
+        const QString fileName = path(u"list.txt"_s);
+        QVERIFY(WriteExport(fileName, options(ExportOutput::Txt, tree ? u"NEDSht"_s : u"NEDSh"_s), awkwardRecords(key),
+                            kLocale, dir())
                     .written);
-        QList<QStringList> expected = {{u"Name"_s, u"Extension"_s, u"Size"_s}};
-        for (const ExportRecord& r : records)
-            expected.append({r.fullName(), r.extension, QString::number(r.size)});
-        QCOMPARE(readBack(u"csv"_s, fileName, separator).value(u"rows"_s).toArray(), rowsOf(expected));
+        const QByteArray bytes = ReadWholeFile(fileName);
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF") && bytes.endsWith("\r\n"));
+        QStringList lines = QString::fromUtf8(bytes.sliced(3, bytes.size() - 5)).split(u"\r\n"_s);
+        QList<QStringList> rows;
+        for (const QString& line : lines)
+            rows.append(line.split(u'\t'));
+        QList<QStringList> expected = awkwardRows(key, tree);
+        for (QStringList& row : expected) {
+            for (QString& field : row)
+                field.replace(u'\t', u'\u2409').replace(u'\n', u'\u240A').replace(u'\r', u'\u240D');
+        }
+        QCOMPARE(rows, expected);
     }
 
     void spreadsheets_data()
@@ -260,7 +340,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, kind);
         const Records records = {record(u"/p/a.jpg"_s, u"JPG"_s, 2048), record(u"/p/b,c \"q\".png"_s, u"PNG"_s),
-                                 record(u"/p/日本語 ünï.jpg"_s, QString(), 7)};
+                                 record(u"/p/日本語 ünï.jpg"_s, QString(), 7), record(u"/p/two\nlines\t.jpg"_s, {}, 8)};
         const QString fileName = path(name);
         const ExportResult result =
             WriteExport(fileName, options(ExportOutput::Spreadsheet, u"NSh"_s), records, kLocale, dir());
@@ -272,7 +352,8 @@ private slots:
         const QList<QStringList> expected = {{u"Name"_s, u"Size"_s},
                                              {u"/p/a.jpg"_s, u"2048"_s},
                                              {u"/p/b,c \"q\".png"_s, u"-1"_s},
-                                             {u"/p/日本語 ünï.jpg"_s, u"7"_s}};
+                                             {u"/p/日本語 ünï.jpg"_s, u"7"_s},
+                                             {u"/p/two\nlines\t.jpg"_s, u"8"_s}};
         QCOMPARE(sheet.value(u"rows"_s).toArray(), rowsOf(expected));
         QCOMPARE(sheet.value(u"formats"_s).toArray(), QJsonArray{u"@"_s});
         QCOMPARE(sheet.value(u"widths"_s).toObject(), (QJsonObject{{u"1"_s, 40}, {u"2"_s, 40}}));
@@ -351,6 +432,42 @@ private slots:
         QVERIFY(WriteExport(fileName, options(ExportOutput::Spreadsheet, u"N"_s), records, kLocale, dir()).written);
     }
 
+    // The XLS writer itself takes 65,536 rows and refuses the next: its row numbers have 16 bits, so one more row
+    // would land on the first.
+    void xlsWriterRowLimit_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("the last row that fits") << kXlsMaxRows;
+        QTest::newRow("one row more is refused") << kXlsMaxRows + 1;
+    }
+
+    void xlsWriterRowLimit()
+    {
+        QFETCH(int, rows);
+        const QString fileName = path(u"rows.xls"_s);
+        const std::unique_ptr<SpreadsheetWriter> writer = CreateXlsWriter(fileName);
+        try {
+            for (int r = 0; r < kXlsMaxRows; ++r)
+                writer->addRow({QString::number(r)});
+        } catch (const TagscopeError& error) {
+            QFAIL(qPrintable(error.message()));
+        }
+        if (rows > kXlsMaxRows) {
+            try {
+                writer->addRow({u"one too many"_s});
+                QFAIL("the XLS writer took a row past its limit");
+            } catch (const TagscopeError& error) {
+                QVERIFY2(error.message().contains(u"65536"_s) && error.message().contains(fileName),
+                         qPrintable(error.message()));
+            }
+        }
+        writer->finish();
+        const QJsonArray read = readBack(u"xls"_s, fileName).value(u"rows"_s).toArray();
+        QCOMPARE(read.size(), kXlsMaxRows);
+        QCOMPARE(read.first().toArray(), QJsonArray{u"0"_s});
+        QCOMPARE(read.last().toArray(), QJsonArray{QString::number(kXlsMaxRows - 1)});
+    }
+
     void cannotCreate_data()
     {
         QTest::addColumn<ExportOutput>("output");
@@ -405,6 +522,78 @@ private slots:
         }
         QCOMPARE(FolderEntries(locked), QStringList());
         QCOMPARE(FolderEntries(work), QStringList());
+    }
+
+    // A folder the user may not write takes no temporary file: a file there that the user may write is replaced with
+    // the whole new export, written in place; a new file there is refused.
+    void readOnlyFolder_data() { cannotCreate_data(); }
+
+    void readOnlyFolder()
+    {
+        QFETCH(ExportOutput, output);
+        QFETCH(QString, name);
+        const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | QFile::ExeOwner |
+                              QFile::ExeGroup | QFile::ExeOther;
+        const auto writable = readable | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        const QString locked = path(u"locked"_s);
+        const QString work = path(u"work"_s); // the private folder, where a workbook is made
+        QVERIFY(QDir().mkdir(locked) && QDir().mkdir(work));
+        const QString fileName = locked + u'/' + name;
+        // Longer than any of the exports, so that a file not cut to the new length shows.
+        QVERIFY(WriteWholeFile(fileName, QByteArray(64 * 1024, 'x')));
+        QVERIFY(QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                    QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+        QVERIFY(QFile::setPermissions(locked, readable) && QFile::setPermissions(work, writable) &&
+                QFile::setPermissions(dir(), readable));
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        const QString newName = locked + u"/new-"_s + name;
+        {
+            // Root writes into any folder; the test then runs as an unprivileged user.
+            UnprivilegedScope unprivileged;
+            if (!unprivileged.ok())
+                QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+            if (!QFileInfo(work).isWritable())
+                QSKIP("the unprivileged user cannot reach the temporary folder");
+
+            ExportResult result;
+            try {
+                result = WriteExport(fileName, options(output, u"NSh"_s), twoFiles(), kLocale, work);
+            } catch (const TagscopeError& error) {
+                QFAIL(qPrintable(error.message()));
+            }
+            QCOMPARE(result.spreadsheetFailure, QString());
+            QVERIFY(result.written);
+
+            try {
+                const ExportResult refused = WriteExport(newName, options(output, u"NSh"_s), twoFiles(), kLocale, work);
+                QVERIFY(!refused.written);
+                QVERIFY2(refused.spreadsheetFailure.contains(newName), qPrintable(refused.spreadsheetFailure));
+            } catch (const TagscopeError& error) {
+                QVERIFY(output != ExportOutput::Spreadsheet);
+                QVERIFY2(error.message().startsWith(u"Cannot create file \"%1\". "_s.arg(newName)),
+                         qPrintable(error.message()));
+            }
+        }
+        QCOMPARE(FolderEntries(locked), QStringList{name});
+        QCOMPARE(FolderEntries(work), QStringList());
+
+        const QByteArray bytes = ReadWholeFile(fileName);
+        QVERIFY(!bytes.contains(QByteArray(16, 'x')));
+        if (output == ExportOutput::Spreadsheet) {
+            const QJsonObject sheet = readBack(IsXlsxName(name) ? u"xlsx"_s : u"xls"_s, fileName);
+            QCOMPARE(sheet.value(u"rows"_s).toArray(), rowsOf({{u"Name"_s, u"Size"_s},
+                                                               {u"/Photos/a.jpg"_s, u"2048"_s},
+                                                               {u"/Photos/Trip/b,c.png"_s, u"-1"_s}}));
+        } else {
+            // The same export where it could be written as usual.
+            const QTemporaryDir elsewhere;
+            const QString reference = elsewhere.filePath(name);
+            QVERIFY(WriteExport(reference, options(output, u"NSh"_s), twoFiles(), kLocale, elsewhere.path()).written);
+            QCOMPARE(bytes, ReadWholeFile(reference));
+        }
     }
 
     // A stop ends the export and leaves the file at the name as it was, for every output.

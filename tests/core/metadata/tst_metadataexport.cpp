@@ -1,6 +1,8 @@
 #include "core/metadata/metadataexport.h"
 
 #include "core/base/errors.h"
+#include "support/testfiles.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,6 +103,64 @@ private slots:
         }
         WriteMetadataLines(name, MetadataCsvRows(QString::fromUtf8("Name : \xC3\xA9\r\nB : 2"), u','));
         QCOMPARE(contentsOf(name), QByteArray("Name,\xC3\xA9\r\nB,2\r\n"));
+    }
+
+    void readOnlyFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QByteArray>("bytes");
+
+        const QString pane = QStringLiteral("File Name : a.jpg\r\nColors : red, blue");
+        QTest::newRow("TXT") << QStringLiteral("meta.txt") << MetadataTxtLines(pane)
+                             << QByteArray("File Name : a.jpg\r\nColors : red, blue\r\n");
+        QTest::newRow("CSV") << QStringLiteral("meta.csv") << MetadataCsvRows(pane, u',')
+                             << QByteArray("File Name,a.jpg\r\nColors,\"red, blue\"\r\n");
+    }
+
+    // A folder the user may not write takes no temporary file: a file there that the user may write is replaced in
+    // place, cut to its new length; a new file there is refused.
+    void readOnlyFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, lines);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString locked = folder.filePath(QStringLiteral("locked"));
+        QVERIFY(QDir().mkdir(locked));
+        const QString fileName = locked + u'/' + name;
+        QVERIFY(WriteWholeFile(fileName, QByteArray(4096, 'x')));
+        const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const auto writable = readable | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        const auto enterable = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(fileName, writable));
+        QVERIFY(QFile::setPermissions(locked, enterable) && QFile::setPermissions(folder.path(), enterable));
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        const QString newName = locked + QStringLiteral("/new-") + name;
+        {
+            // Root writes into any folder; the test then runs as an unprivileged user.
+            UnprivilegedScope unprivileged;
+            if (!unprivileged.ok())
+                QSKIP("running as root, and the user \"nobody\" cannot be taken on");
+
+            try {
+                WriteMetadataLines(fileName, lines);
+            } catch (const TagscopeError& error) {
+                QFAIL(qPrintable(error.message()));
+            }
+            try {
+                WriteMetadataLines(newName, lines);
+                QFAIL("a new file was written in a read-only folder");
+            } catch (const TagscopeError& error) {
+                QVERIFY2(error.message().contains(QDir::toNativeSeparators(newName)), qPrintable(error.message()));
+            }
+        }
+        QCOMPARE(contentsOf(fileName), bytes);
+        QCOMPARE(FolderEntries(locked), QStringList{name});
     }
 
     void writeFailureRaisesAndLeavesNoFile()
