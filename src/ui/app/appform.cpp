@@ -197,6 +197,8 @@ void TAppForm::createControls()
     Panel1->installEventFilter(this);
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
+    // The share of the width the user gives the pane is what a resize keeps.
+    connect(Splitter1, &QSplitter::splitterMoved, this, [this] { m_paneShare = paneShareOf(Panel1->width()); });
     column->addWidget(Splitter1, 1);
     setCentralWidget(central);
 
@@ -215,8 +217,14 @@ void TAppForm::createControls()
     ListView1->setModel(&m_model);
     m_selection = new FileListSelection(&m_model, ListView1);
     m_selection->attach(*ListView1);
+    // A sorted column's arrow takes room from its caption: every column is wide enough for both. The arrow shows
+    // from the first click on; until then no column is the sorted one.
+    QHeaderView* header = ListView1->horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
     for (int column = 0; column < m_model.columnCount(); ++column)
-        ListView1->setColumnWidth(column, FileListModel::columnWidth(column));
+        ListView1->setColumnWidth(column,
+                                  std::max(FileListModel::columnWidth(column), header->sectionSizeHint(column)));
     // A long path shows its file's name; the whole path is the row's tool tip.
     ListView1->setTextElideMode(Qt::ElideMiddle);
     // Wide enough for the longest text the locale's date format makes.
@@ -367,6 +375,8 @@ bool TAppForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Panel1 && event->type() == QEvent::Show && !std::exchange(m_paneShown, true)) {
         // The pane first shows at half the client width, or at the width it had when the window last closed.
+        if (m_layout.paneWidth > 0)
+            m_paneShare = paneShareOf(m_layout.paneWidth);
         SetPaneWidth(*Splitter1, *Panel1, m_layout.paneWidth > 0 ? m_layout.paneWidth : centralWidget()->width() / 2);
     }
     if (watched == CheckBoxFile) {
@@ -528,7 +538,14 @@ void TAppForm::resizeEvent(QResizeEvent* event)
 
 void TAppForm::FormResize()
 {
-    SetPaneWidth(*Splitter1, *Panel1, centralWidget()->width() / 2);
+    // Half the client width until the user drags the splitter; then the share the user gave the pane.
+    const int width = centralWidget()->width();
+    SetPaneWidth(*Splitter1, *Panel1, m_paneShare ? qRound(*m_paneShare * width) : width / 2);
+}
+
+double TAppForm::paneShareOf(int paneWidth) const
+{
+    return double(paneWidth) / std::max(centralWidget()->width(), 1);
 }
 
 void TAppForm::closeEvent(QCloseEvent* event)

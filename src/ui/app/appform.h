@@ -15,6 +15,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 
 class BalloonHint;
 class DesktopShell;
@@ -93,6 +94,8 @@ private:
     void loadSettings();
     void FormShow();
     void FormResize();
+    // The share of the client width a pane of this width takes.
+    double paneShareOf(int paneWidth) const;
     void FormDestroy();
     // Places the window where it was last time, or centred, and wholly on a screen.
     void placeWindow();
@@ -122,6 +125,8 @@ private:
     QString m_layoutFile; // where the window's layout is kept; empty when nowhere
     WindowState m_layout; // the layout read at start
     bool m_paneShown = false;
+    // The pane's share of the client width once the user has set its width (dragged, or remembered from the last run).
+    std::optional<double> m_paneShare;
     BusyCursor m_busy;
 
     FileRecords m_fileRecords; // the listed files; row i of ListView1 shows record i

@@ -78,7 +78,8 @@ MainMenus CreateMainMenus(QMainWindow& window, QTableView& list, QPlainTextEdit&
     addSeparator(select, "N4");
     m.Find1 = addItem(select, "Find1", u"Find..."_s, QKeySequence(Qt::CTRL | Qt::Key_F));
 
-    QMenu* settings = bar->addMenu(u"&Settings"_s);
+    // "&Select" has S; Alt+S must not open two menus in turn, one Enter from "Reset to Defaults...".
+    QMenu* settings = bar->addMenu(u"Se&ttings"_s);
     m.ResettoDefaults1 = addItem(settings, "ResettoDefaults1", u"Reset to Defaults..."_s);
 
     QMenu* help = bar->addMenu(u"&Help"_s);

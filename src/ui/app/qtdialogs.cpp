@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,6 +16,9 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// What a title bar takes beside its caption: the window's icon, up to three buttons and the margins between them.
+constexpr int kTitleBarAllowance = 140;
 
 // A message box that answers Escape and its close box with Cancel (2), whatever buttons it has.
 class EscapableMessageBox final : public QMessageBox
@@ -96,6 +101,15 @@ int QtDialogs::showMessage(const MessageBoxContent& request)
         results[button] = b.result;
         if (i == request.defaultButton)
             box.setDefaultButton(button);
+    }
+    // A box of a short text is narrow, and the window manager would cut its caption short ("Wa...ing"): the box is
+    // made wide enough for the caption in a bold title font beside an icon and the title bar's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        QFont title = box.font();
+        title.setBold(true);
+        const int room = QFontMetrics(title).horizontalAdvance(request.caption) + kTitleBarAllowance;
+        grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     }
     box.exec();
     if (box.escaped)

@@ -15,7 +15,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFontMetrics>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -352,7 +354,23 @@ private Q_SLOTS:
         QCOMPARE(form.centralWidget()->height() + form.statusBar()->height(), 441);
         form.resize(813, form.height());
         QTRY_COMPARE(form.centralWidget()->width(), 813);
-        QCOMPARE(form.findChild<QWidget*>(u"Panel1"_s)->width(), 406);
+        auto* pane = form.findChild<QWidget*>(u"Panel1"_s);
+        QCOMPARE(pane->width(), 406);
+
+        // Once the user drags the splitter, a resize keeps the share of the width they gave the pane.
+        pane->show();
+        QTRY_VERIFY(pane->isVisible());
+        auto* splitter = form.findChild<QSplitter*>(u"Splitter1"_s);
+        // What a drag of the handle does: the new sizes, then the signal.
+        splitter->setSizes({813 - 206 - splitter->handleWidth(), 206});
+        emit splitter->splitterMoved(813 - 206, 1);
+        QTRY_COMPARE(pane->width(), 206);
+        form.resize(814, form.height());
+        QTRY_COMPARE(form.centralWidget()->width(), 814);
+        QCOMPARE(pane->width(), 206);
+        form.resize(1221, form.height());
+        QTRY_COMPARE(form.centralWidget()->width(), 1221);
+        QCOMPARE(pane->width(), qRound(206.0 / 813 * 1221));
     }
 
     // Ctrl+Q quits, Alt+C is "Change...", and Tab walks the rows from top to bottom.
@@ -364,6 +382,16 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
         QCOMPARE(QKeySequence::mnemonic(f.child<QPushButton>("BitBtn1")->text()), QKeySequence(Qt::ALT | Qt::Key_C));
+        // Each menu of the bar opens with a key of its own, and the captions read as they always did.
+        QStringList captions;
+        QList<QKeySequence> keys;
+        for (QAction* menu : f.child<QMenuBar>("MainMenu1")->actions()) {
+            captions.append(QString(menu->text()).remove(u'&'));
+            keys.append(QKeySequence::mnemonic(menu->text()));
+        }
+        QCOMPARE(captions, (QStringList{u"File"_s, u"Select"_s, u"Settings"_s, u"Help"_s}));
+        for (const QKeySequence& key : keys)
+            QVERIFY2(!key.isEmpty() && keys.count(key) == 1, qPrintable(key.toString()));
 
         const QList<QWidget*> rows{
             f.child<QPushButton>("BitBtn1"), f.child<QLineEdit>("EditFile"),  f.child<QCheckBox>("CheckBoxFile"),
@@ -451,6 +479,11 @@ private Q_SLOTS:
         QVERIFY(pane->isHidden());
         pane->show();
         QTRY_COMPARE(pane->width(), 295);
+        // A resize keeps the remembered share of the width.
+        const int before = form.centralWidget()->width();
+        form.resize(form.width() + 1, form.height());
+        QTRY_COMPARE(form.centralWidget()->width(), before + 1);
+        QCOMPARE(pane->width(), qRound(295.0 / before * (before + 1)));
     }
 
     // A place that no screen shows any more (another monitor, another scaling) is moved onto the screen.
@@ -648,6 +681,36 @@ private Q_SLOTS:
         const std::optional<SaveFileChoice> choice = dialogs.chooseSaveFile(request);
         QVERIFY(choice);
         QCOMPARE(choice->path, folder.filePath(chosen));
+    }
+
+    void boxIsWideEnoughForItsCaption_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("No file added!") << u"No file added!"_s << u"Warning"_s;
+        QTest::newRow("a longer caption") << u"OK?"_s << u"BRINDLE - Tagscope Confirmation"_s;
+    }
+
+    // A short text makes a narrow box, whose caption the window manager would cut short.
+    void boxIsWideEnoughForItsCaption()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        QtDialogs dialogs;
+        int width = 0;
+        QFont title;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            width = box->width();
+            title = box->font();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        CustomMessageDialog(dialogs, text, DialogType::Warning, {DialogButton::OK}, caption, {});
+        title.setBold(true);
+        // The caption, and beside it an icon and three buttons of a title bar about 30 pixels high.
+        const int needed = QFontMetrics(title).horizontalAdvance(caption) + 4 * 30;
+        QVERIFY2(width >= needed, qPrintable(u"%1 < %2"_s.arg(width).arg(needed)));
     }
 
     void okButtonKeepsItsStandardText()

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTest>
 
 #include <utility>
@@ -279,6 +281,35 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(f.form->fileRecords().size(), rows);
         f.form.reset();
+    }
+
+    // The arrow of the sorted column takes room from its caption; every caption still shows whole.
+    void sortedCaptionsShowWhole()
+    {
+        ScanFixture f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        QHeaderView* header = f.list()->horizontalHeader();
+        for (int column = 0; column < header->count(); ++column) {
+            // Twice: one way and the other.
+            for (int click = 0; click < 2; ++click) {
+                QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                                  QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+                QCOMPARE(header->sortIndicatorSection(), column);
+                QStyleOptionHeader option;
+                option.initFrom(header);
+                option.state |= QStyle::State_Horizontal;
+                option.rect = QRect(0, 0, header->sectionSize(column), header->height());
+                option.section = column;
+                option.text = f.model()->headerData(column, Qt::Horizontal).toString();
+                option.sortIndicator = header->sortIndicatorOrder() == Qt::AscendingOrder
+                                           ? QStyleOptionHeader::SortUp
+                                           : QStyleOptionHeader::SortDown;
+                const QRect label = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+                QVERIFY2(header->fontMetrics().horizontalAdvance(option.text) <= label.width(),
+                         qPrintable(option.text + u" in "_s + QString::number(label.width()) + u" pixels"_s));
+            }
+        }
     }
 
     void headerClicksSort()
