@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -21,6 +22,8 @@ struct LocalHttpServer::Shared
     QByteArray reply;
     int status = 200;
     Mode mode = Mode::Answer;
+    int delay = 0; // milliseconds before each piece of a delayed answer
+    int pieces = 1;
     QList<Request> requests;
     int tlsAttempts = 0;
 };
@@ -110,11 +113,36 @@ private:
                 return;
             const QByteArray reply = m_shared->reply;
             const int status = m_shared->status;
+            const bool delayed = m_shared->mode == LocalHttpServer::Mode::AnswerAfterDelay;
+            const int delay = m_shared->delay;
+            const int pieces = m_shared->pieces;
             lock.unlock();
-            socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status) +
-                          "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(reply.size()) +
-                          "\r\nConnection: close\r\n\r\n" + reply);
+            const QByteArray answer =
+                "HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status) +
+                "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(reply.size()) +
+                "\r\nConnection: close\r\n\r\n" + reply;
+            if (delayed) {
+                sendLater(socket, answer, delay, std::max(1, pieces));
+                return;
+            }
+            socket->write(answer);
             socket->disconnectFromHost();
+        });
+    }
+
+    // Sends the first of pieces parts of answer after delay milliseconds, and the rest in turn, each delay later.
+    void sendLater(QTcpSocket* socket, const QByteArray& answer, int delay, int pieces)
+    {
+        QTimer::singleShot(delay, Qt::PreciseTimer, socket, [this, socket, answer, delay, pieces] {
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                return;
+            const qsizetype size = pieces > 1 ? answer.size() / pieces : answer.size();
+            socket->write(answer.left(size));
+            socket->flush();
+            if (pieces > 1)
+                sendLater(socket, answer.mid(size), delay, pieces - 1);
+            else
+                socket->disconnectFromHost();
         });
     }
 
@@ -170,6 +198,13 @@ void LocalHttpServer::setMode(Mode mode)
 {
     std::unique_lock lock(m_shared->mutex);
     m_shared->mode = mode;
+}
+
+void LocalHttpServer::setAnswerDelay(int milliseconds, int pieces)
+{
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->delay = milliseconds;
+    m_shared->pieces = pieces;
 }
 
 QList<LocalHttpServer::Request> LocalHttpServer::requests() const

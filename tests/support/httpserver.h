@@ -25,8 +25,9 @@ public:
 
     enum class Mode
     {
-        Answer,      // sends the reply
-        NeverAnswer, // reads the request and keeps the connection open without a word
+        Answer,           // sends the reply
+        AnswerAfterDelay, // sends the reply as setAnswerDelay says, the first piece a delay after the request
+        NeverAnswer,      // reads the request and keeps the connection open without a word
     };
 
     LocalHttpServer();
@@ -40,6 +41,9 @@ public:
 
     void setReply(const QByteArray& body, int status = 200);
     void setMode(Mode mode);
+    // For Mode::AnswerAfterDelay: the reply, headers and body, goes out in that many pieces of about equal size, the
+    // first milliseconds after the request is complete and each further one milliseconds after the one before.
+    void setAnswerDelay(int milliseconds, int pieces = 1);
     QList<Request> requests() const;
     // The number of connections that began a TLS handshake.
     int tlsAttempts() const;

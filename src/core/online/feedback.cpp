@@ -19,12 +19,13 @@ bool IsValidEmailAddress(const QString& address)
 
 QString FeedbackText(bool like, bool dislike, const QString& comment)
 {
+    // The edit box ends its lines with LF; the text goes out with CR LF after every line, the choice's too.
     QString text;
     if (like)
-        text += u"I like it!\r"_s;
+        text += u"I like it!\r\n"_s;
     if (dislike)
-        text += u"I dislike it!\r"_s;
-    return text + TrimBlanksAndControls(comment);
+        text += u"I dislike it!\r\n"_s;
+    return text + SplitReplyLines(TrimBlanksAndControls(comment)).join(u"\r\n"_s);
 }
 
 QStringList FeedbackFields(const QString& applicationName, const QString& versionText, const QString& feedback,

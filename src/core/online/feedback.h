@@ -11,8 +11,9 @@ inline constexpr char16_t kEmailPattern[] = u"^[a-zA-Z0-9_.+-]+@[a-zA-Z0-9-]+\\.
 // Whether an address (already trimmed) matches kEmailPattern.
 bool IsValidEmailAddress(const QString& address);
 
-// The text of the "feedback=" field: "I like it!" and a CR when liked, "I dislike it!" and a CR when disliked, then
-// the comment trimmed of blanks and control characters.
+// The text of the "feedback=" field: the line "I like it!" when liked, the line "I dislike it!" when disliked, then
+// the comment trimmed of blanks and control characters; every line ends with CR LF but the comment's last, whether
+// the comment's lines ended with CR, LF or CR LF.
 QString FeedbackText(bool like, bool dislike, const QString& comment);
 
 // The posted fields, in order; "email=" only when the address is not empty.

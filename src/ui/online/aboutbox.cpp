@@ -45,7 +45,7 @@ void setTextColor(QWidget* widget, const QColor& color)
 
 TAboutBox::TAboutBox(const AppValues& values, DesktopShell& shell, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_values(values), m_shell(shell), m_dialogs(dialogs),
+      m_values(values), m_shell(shell), m_dialogs(dialogs), m_rainFont(Tahoma(TRain::charHeight)),
       m_menuRunner([](QMenu* menu, const QPoint& globalPos) { menu->exec(globalPos); })
 {
     setObjectName(u"AboutBox"_s);
@@ -59,6 +59,7 @@ TAboutBox::TAboutBox(const AppValues& values, DesktopShell& shell, Dialogs& dial
     setFixedSize(kClientSize);
 
     createControls();
+    HighDPIImageYukle();
 
     centreOnScreen();
 
@@ -89,7 +90,6 @@ void TAboutBox::createControls()
     ImageEgg->setObjectName(u"ImageEgg"_s);
     ImageEgg->setGeometry(PanelEgg->rect());
     ImageEgg->setAlignment(Qt::AlignCenter);
-    ImageEgg->setPixmap(Picture(u"cat"_s).pixmap(QSize(320, 214)));
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(u"Panel1"_s);
@@ -104,7 +104,6 @@ void TAboutBox::createControls()
     Image2->setObjectName(u"Image2"_s);
     Image2->setGeometry(3, 3, 344, 105);
     Image2->setAlignment(Qt::AlignCenter);
-    Image2->setPixmap(Picture(u"logo"_s).pixmap(QSize(344, 105)));
 
     Bevel1 = new QFrame(Panel1);
     Bevel1->setObjectName(u"Bevel1"_s);
@@ -114,7 +113,6 @@ void TAboutBox::createControls()
     VirtualImage1 = new QLabel(Panel1);
     VirtualImage1->setObjectName(u"VirtualImage1"_s);
     VirtualImage1->setGeometry(10, 123, 32, 32);
-    VirtualImage1->setPixmap(Picture(u"tagscope"_s).pixmap(QSize(32, 32)));
 
     Label2 = new QLabel(m_values.productName + u' ' + m_values.versionText, Panel1);
     Label2->setObjectName(u"Label2"_s);
@@ -181,6 +179,21 @@ void TAboutBox::createControls()
     VirtualImage1->installEventFilter(this);
     ImageEgg->installEventFilter(this);
     m_drag = new WindowDrag(this, {this, Panel1, Label2, Image2, VirtualImage1, ImageEgg});
+}
+
+void TAboutBox::HighDPIImageYukle()
+{
+    // At the window's own scale: without one, QIcon takes the highest scale of all screens.
+    const qreal ratio = devicePixelRatioF();
+    Image2->setPixmap(Picture(u"logo"_s).pixmap(QSize(344, 105), ratio));
+    ImageEgg->setPixmap(Picture(u"cat"_s).pixmap(QSize(320, 214), ratio));
+    VirtualImage1->setPixmap(Picture(u"tagscope"_s).pixmap(QSize(32, 32), ratio));
+}
+
+void TAboutBox::FormAfterMonitorDpiChanged()
+{
+    HighDPIImageYukle();
+    StartRain();
 }
 
 void TAboutBox::centreOnScreen()
@@ -325,7 +338,7 @@ void TAboutBox::tmTimerTimer()
     if (draws.empty())
         return;
     QPainter painter(&m_rainImage);
-    painter.setFont(Tahoma(11));
+    painter.setFont(m_rainFont);
     QRegion changed;
     const QSize cell(TRain::charWidth, TRain::charHeight);
     const auto drawChar = [&](const QPoint& at, const QColor& color, QChar c) {
@@ -364,15 +377,16 @@ void TAboutBox::showEvent(QShowEvent* event)
     if (m_watchingScreen || !windowHandle())
         return;
     m_watchingScreen = true;
-    // The window's frame is known once the window exists: the whole window is centred, and the rain, which has not
-    // fallen yet, is laid over it.
+    // The window's frame and its screen are known once the window exists: the whole window is centred, the pictures
+    // take the screen's scale, and the rain, which has not fallen yet, is laid over it.
     centreOnScreen();
+    HighDPIImageYukle();
     if (m_rain.tickCounter() == 0 && frameGeometry().size() != QSize(m_rain.bitmapWidth(), m_rain.bitmapHeight()))
         StartRain();
     connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen* screen) {
         watchScreen(screen);
         if (devicePixelRatioF() != m_rainPixelRatio || logicalDpiX() != m_rainDpi)
-            StartRain();
+            FormAfterMonitorDpiChanged();
     });
     watchScreen(windowHandle()->screen());
 }
@@ -381,6 +395,7 @@ void TAboutBox::watchScreen(QScreen* screen)
 {
     disconnect(m_dpiConnection);
     if (screen) {
-        m_dpiConnection = connect(screen, &QScreen::logicalDotsPerInchChanged, this, [this] { StartRain(); });
+        m_dpiConnection =
+            connect(screen, &QScreen::logicalDotsPerInchChanged, this, [this] { FormAfterMonitorDpiChanged(); });
     }
 }

@@ -4,6 +4,7 @@
 #include "core/online/rain.h"
 
 #include <QDialog>
+#include <QFont>
 #include <QImage>
 #include <QMetaObject>
 #include <QString>
@@ -43,6 +44,8 @@ public:
     // Replaces the menu's modal exec, which a test cannot answer.
     void setMenuRunner(MenuRunner runner);
     const TRain& rain() const { return m_rain; }
+    // The font the rain's characters are drawn in.
+    const QFont& rainFont() const { return m_rainFont; }
 
     void BitBtn1Click();
     void BitBtn2Click();
@@ -58,6 +61,11 @@ public:
     void TimerEggTimer();
     // One step of the rain.
     void tmTimerTimer();
+    // Loads the pictures at the window's present scale ("Yukle": load).
+    void HighDPIImageYukle();
+    // After the window has come to a screen of another scale, or its screen's scale has changed: the pictures and
+    // the rain anew at the new scale.
+    void FormAfterMonitorDpiChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,6 +109,7 @@ private:
 
     TRain m_rain;
     QImage m_rainImage; // the window's background: black, with the rain drawn into it tick by tick
+    QFont m_rainFont;
     // The screen's resolution the rain was started for; a change starts it again.
     qreal m_rainPixelRatio = 0;
     int m_rainDpi = 0;

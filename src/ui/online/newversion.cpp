@@ -3,6 +3,7 @@
 #include "core/app/desktopshell.h"
 #include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
+#include "ui/app/windowmanagerhints.h"
 #include "ui/online/windowdrag.h"
 
 #include <QCloseEvent>
@@ -33,9 +34,10 @@ constexpr int kCountdown = 11;   // ticks of TimerClose until the notice closes 
 
 TNewVer::TNewVer(const QString& productName, const QString& offeredVersion, const QString& downloadUrl,
                  const QString& homePage, DesktopShell& shell, QWidget* mainWindow, NoticeClock clock)
-    // A tool window: no button in the task bar, and it stays a window of its own although the main window owns it.
-    : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_shell(shell),
-      m_mainWindow(mainWindow), m_downloadUrl(downloadUrl), m_homePage(homePage), m_clock(clock)
+    // A tool window stays a window of its own although the main window owns it. It never takes the focus: the window
+    // manager is told so, and a click on it does not make it the active window.
+    : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+      m_shell(shell), m_mainWindow(mainWindow), m_downloadUrl(downloadUrl), m_homePage(homePage), m_clock(clock)
 {
     setObjectName(u"NewVer"_s);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -152,6 +154,8 @@ void TNewVer::animate(qreal from, qreal to, std::function<void()> done)
 void TNewVer::TimerStartTimer()
 {
     setWindowOpacity(0);
+    // No button in the taskbar; the window manager reads that when the window is shown.
+    KeepOutOfTaskbar(this);
     show();
     animate(0, 1, [] {});
     // Showing a window can still take the focus on some window managers: the user was working in the main window.

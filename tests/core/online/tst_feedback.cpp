@@ -51,10 +51,12 @@ void TestFeedback::feedbackText_data()
     QTest::addColumn<bool>("dislike");
     QTest::addColumn<QString>("comment");
     QTest::addColumn<QString>("text");
-    QTest::newRow("liked") << true << false << u"Nice and fast"_s << u"I like it!\rNice and fast"_s;
-    QTest::newRow("disliked") << false << true << u"slow"_s << u"I dislike it!\rslow"_s;
-    QTest::newRow("no choice, trimmed") << false << false << u"\r\n  two\nlines \t\r\n"_s << u"two\nlines"_s;
-    QTest::newRow("only blanks") << true << false << u" \r\n\t"_s << u"I like it!\r"_s;
+    QTest::newRow("liked") << true << false << u"Nice and fast"_s << u"I like it!\r\nNice and fast"_s;
+    QTest::newRow("disliked") << false << true << u"slow"_s << u"I dislike it!\r\nslow"_s;
+    QTest::newRow("no choice, trimmed") << false << false << u"\r\n  two\nlines \t\r\n"_s << u"two\r\nlines"_s;
+    QTest::newRow("liked, lines ended every way") << true << false << u"one\ntwo\r\nthree\rfour\n\nsix"_s
+                                                  << u"I like it!\r\none\r\ntwo\r\nthree\r\nfour\r\n\r\nsix"_s;
+    QTest::newRow("only blanks") << true << false << u" \r\n\t"_s << u"I like it!\r\n"_s;
 }
 
 void TestFeedback::feedbackText()
@@ -97,13 +99,14 @@ void TestFeedback::sendsOverHttpWhenHttpsFails()
 {
     LocalHttpServer server;
     server.setReply("OK\r\n");
-    const QStringList fields = FeedbackFields(u"B - T"_s, u"1.4"_s, u"I like it!\rgood"_s, QString());
+    const QStringList fields =
+        FeedbackFields(u"B - T"_s, u"1.4"_s, FeedbackText(true, false, u"good\nwork"_s), QString());
     QVERIFY(SendFeedback(server.host(), fields));
     QCOMPARE(server.tlsAttempts(), 1);
     QCOMPARE(server.requests().size(), 1);
     QCOMPARE(server.requests().first().path, QByteArray("/php/feedback.php"));
     QCOMPARE(server.requests().first().body,
-             QByteArray("cmd=feedback&appname=B%20-%20T&version=1.4&feedback=I%20like%20it%21%0Dgood"));
+             QByteArray("cmd=feedback&appname=B%20-%20T&version=1.4&feedback=I%20like%20it%21%0D%0Agood%0D%0Awork"));
 
     // Over plain http an error status is a failure, whatever its body says.
     server.setReply("OK", 500);

@@ -126,6 +126,8 @@ private slots:
         QCOMPARE(f.box->rain().matrixWidth(), outer.width() / 8);
         QCOMPARE(f.box->rain().matrixHeight(), outer.height() / 12);
         QCOMPARE(f.box->rain().dropCount(), 2 * (outer.width() / 8));
+        // Characters as high as the cells they fall through.
+        QCOMPARE(f.box->rainFont().pixelSize(), 12);
         QVERIFY(f.child<QTimer>("tmTimer")->isActive());
         QCOMPARE(f.child<QTimer>("tmTimer")->interval(), 50);
         QTRY_VERIFY(f.box->rain().tickCounter() > 0);
@@ -137,6 +139,54 @@ private slots:
         QCOMPARE(f.box->rain().matrixWidth(), outer.width() / 8);
         QCOMPARE(f.box->rain().dropCount(), 2 * (outer.width() / 8));
         QVERIFY(f.box->rain().tickCounter() >= ticks);
+    }
+
+    // Moved to a screen of another scale, the box loads its pictures again at that scale and starts the rain again.
+    void followsTheScreensScale()
+    {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        QCOMPARE(screens.size(), 2);
+        QCOMPARE(screens.at(0)->devicePixelRatio(), 1.0);
+        QCOMPARE(screens.at(1)->devicePixelRatio(), 2.0);
+        AboutFixture f;
+        const auto pictures = [&f] {
+            QStringList scales;
+            for (const char* name : {"Image2", "ImageEgg", "VirtualImage1"}) {
+                const QPixmap picture = f.child<QLabel>(name)->pixmap();
+                scales.append(u"%1 %2x%3 at %4"_s.arg(QString::fromLatin1(name))
+                                  .arg(picture.width())
+                                  .arg(picture.height())
+                                  .arg(picture.devicePixelRatio()));
+            }
+            return scales;
+        };
+        const auto expected = [](qreal ratio) {
+            const auto at = [ratio](const char* name, QSize size) {
+                size *= ratio;
+                return u"%1 %2x%3 at %4"_s.arg(QString::fromLatin1(name))
+                    .arg(size.width())
+                    .arg(size.height())
+                    .arg(ratio);
+            };
+            return QStringList{at("Image2", QSize(344, 105)), at("ImageEgg", QSize(320, 214)),
+                               at("VirtualImage1", QSize(32, 32))};
+        };
+        QCOMPARE(f.box->screen(), screens.at(0));
+        QCOMPARE(pictures(), expected(1));
+
+        // Over and back again.
+        for (QScreen* screen : {screens.at(1), screens.at(0)}) {
+            QTRY_VERIFY(f.box->rain().tickCounter() >= 10);
+            const int ticks = f.box->rain().tickCounter();
+            QRect frame = f.box->frameGeometry();
+            frame.moveCenter(screen->geometry().center());
+            f.box->move(frame.topLeft());
+            QTRY_COMPARE(f.box->screen(), screen);
+            QCOMPARE(f.box->devicePixelRatioF(), screen->devicePixelRatio());
+            QCOMPARE(pictures(), expected(screen->devicePixelRatio()));
+            QVERIFY2(f.box->rain().tickCounter() < ticks, qPrintable(QString::number(f.box->rain().tickCounter())));
+            QTRY_VERIFY(rainIn(f.box->grab().toImage(), QRect(0, 0, 48, 374)));
+        }
     }
 
     // Info opens its menu below the button; the click that closes the open menu does not open it again.

@@ -148,12 +148,13 @@ void TestOnlineWindow::choices()
 
     // What is sent carries the choice made.
     f.server.setReply("OK");
-    childOf<QPlainTextEdit>(form, "Memo1")->setPlainText(u"fine"_s);
+    childOf<QPlainTextEdit>(form, "Memo1")->setPlainText(u"fine\nreally"_s);
     QSignalSpy finished(form, &TFeedbackForm::sendFinished);
     childOf<QPushButton>(form, "BitBtn1")->click();
     QVERIFY(finished.wait(20000));
-    const QByteArray prefix = like ? "I%20like%20it%21%0D" : dislike ? "I%20dislike%20it%21%0D" : "";
-    QVERIFY2(f.server.requests().constLast().body.contains("&feedback=" + prefix + "fine"),
+    // Every line of the text ends with CR LF, the choice's and the comment's alike.
+    const QByteArray prefix = like ? "I%20like%20it%21%0D%0A" : dislike ? "I%20dislike%20it%21%0D%0A" : "";
+    QVERIFY2(f.server.requests().constLast().body.endsWith("&feedback=" + prefix + "fine%0D%0Areally"),
              f.server.requests().constLast().body.constData());
 }
 
