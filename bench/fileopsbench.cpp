@@ -11,6 +11,7 @@
 // tagscope-bench-fileops --rename PATH NEWNAME renames as the rename window's OK does
 //     Each prints one line per PATH, "ok" or "failed: <reason>", and exits 1 if any failed.
 
+#include "core/filelist/filelistmodel.h"
 #include "core/filelist/filerecords.h"
 #include "core/fileops/fileops.h"
 #include "core/platform/removetree.h"
@@ -124,12 +125,12 @@ int main(int argc, char** argv)
         r.FExtension = u"JPG"_s;
         batch.push_back(std::move(r));
     }
-    form.fileRecords().append(batch);
     auto* list = form.findChild<QAbstractItemView*>(u"ListView1"_s);
+    qobject_cast<FileListModel*>(list->model())->records().append(batch);
     while (list->model()->rowCount() < rows)
         QCoreApplication::processEvents();
 
-    FileOpsCommands& ops = form.fileOps();
+    FileOpsCommands& ops = *form.findChild<FileOpsCommands*>();
     auto& selection = *qobject_cast<FileListSelection*>(list->selectionModel());
     const auto everyOtherRow = [&] {
         std::vector<int> even;

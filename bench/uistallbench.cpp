@@ -7,12 +7,14 @@
 // tagscope-bench-uistall [--export txt|csv|html|xls|xlsx OUT] DIR
 // Last line: "files: N seconds: S ticks: T worst_stall_ms: W p99_stall_ms: P" (with --export, "rows:" for "files:")
 
+#include "core/filelist/filelistmodel.h"
 #include "ui/app/appform.h"
 #include "ui/app/folderchoice.h"
 #include "ui/app/qtdesktopshell.h"
 #include "ui/app/qtdialogs.h"
 #include "ui/export/exportcommands.h"
 #include "ui/export/exportform.h"
+#include "ui/filelist/filelistcommands.h"
 #include "ui/metadata/metadatacommands.h"
 
 #include <QAbstractItemView>
@@ -165,7 +167,7 @@ int main(int argc, char** argv)
     QApplication::sendEvent(&form, &drop);
     QCoreApplication::processEvents();
 
-    if (form.folder().SelectedFolder() != folder) {
+    if (form.findChild<FileListCommands*>()->folder().SelectedFolder() != folder) {
         std::fprintf(stderr, "the window did not take the folder\n");
         return 1;
     }
@@ -173,7 +175,7 @@ int main(int argc, char** argv)
     auto* list = form.findChild<QAbstractItemView*>(u"ListView1"_s);
 
     // Let the start-up work (ExifTool's deployment) end first: it is not what this measures.
-    while (!form.metadata().isExifToolDeployed())
+    while (!form.findChild<MetadataCommands*>()->isExifToolDeployed())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 
     const Stalls scan = measure(
@@ -184,12 +186,13 @@ int main(int argc, char** argv)
     }
     if (exportFormat.isEmpty()) {
         std::printf("files: %zu seconds: %.3f ticks: %d worst_stall_ms: %.1f p99_stall_ms: %.1f\n",
-                    form.fileRecords().size(), scan.seconds, scan.ticks, scan.worst, scan.p99);
+                    qobject_cast<FileListModel*>(list->model())->records().size(), scan.seconds, scan.ticks, scan.worst,
+                    scan.p99);
         return 0;
     }
 
     form.findChild<QAction*>(u"ExporttoFile1"_s)->trigger();
-    TFormExport* dialog = form.exportCommands().lastDialog();
+    TFormExport* dialog = form.findChild<ExportCommands*>()->lastDialog();
     const char* radio = exportFormat == u"txt"_s    ? "RadioButtonTXT"
                         : exportFormat == u"csv"_s  ? "RadioButtonCSV"
                         : exportFormat == u"html"_s ? "RadioButtonHTML"
@@ -209,6 +212,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("rows: %zu seconds: %.3f ticks: %d worst_stall_ms: %.1f p99_stall_ms: %.1f\n",
-                form.fileRecords().size(), exported.seconds, exported.ticks, exported.worst, exported.p99);
+                qobject_cast<FileListModel*>(list->model())->records().size(), exported.seconds, exported.ticks,
+                exported.worst, exported.p99);
     return 0;
 }

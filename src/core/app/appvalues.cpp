@@ -1,10 +1,40 @@
 #include "core/app/appvalues.h"
 
+#include "core/app/datafolder.h"
+#include "core/app/versioninfo.h"
+
 #include "buildconfig.h"
 
 #include <QDir>
 #include <QFileInfo>
 using namespace Qt::Literals::StringLiterals;
+
+AppValues StartValues(const AppStartup& startup)
+{
+    AppValues values;
+    values.programPath = startup.programPath;
+    values.programFolder = startup.programFolder;
+    values.serviceHost = startup.serviceHost;
+    values.locale = startup.locale;
+    return values;
+}
+
+AppValues WorkOutAppValues(const AppStartup& startup)
+{
+    AppValues values = StartValues(startup);
+    TEXEVersionData version;
+    ReadVersionData(startup.programPath, version);
+    values.companyName = version.CompanyName;
+    values.productName = version.ProductName;
+    const QVersionNumber fileVersion = ReadFileVersion(startup.programPath);
+    values.versionText = QString::asprintf("%d.%d", fileVersion.majorVersion(), fileVersion.minorVersion());
+    values.applicationName = ApplicationName(values.companyName, values.productName);
+    values.listSeparator = ListSeparatorOf(values.locale);
+    values.dataFolder =
+        ChooseDataFolder(startup.programFolder, startup.configHome, values.companyName, values.productName);
+    values.settingsPath = values.dataFolder + u"settings.ini"_s;
+    return values;
+}
 
 QString ApplicationTitle()
 {

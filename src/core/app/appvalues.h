@@ -4,6 +4,19 @@
 #include <QLocale>
 #include <QString>
 
+// What the main window needs to know about the running program, so tests can start it from a folder of their own.
+struct AppStartup
+{
+    QString programPath;          // the executable whose version data names the company and the product
+    QString programFolder;        // the folder of the executable, without trailing separator
+    QString configHome;           // the per-user configuration folder ($XDG_CONFIG_HOME)
+    QString stateHome;            // where the window's layout is kept ($XDG_STATE_HOME); empty: nowhere
+    QLocale locale;               // the user's locale settings
+    QString serviceHost;          // host of the maker's web service; empty: never contact any host
+    bool checkForUpdates = true;  // false: the update check never starts
+    int checkTimeoutSeconds = 10; // of each attempt of the update check
+};
+
 // The values the main window works out while it is created, which every subsystem reads.
 struct AppValues
 {
@@ -17,7 +30,16 @@ struct AppValues
     QLocale locale;             // the user's locale settings, taken at start
     QChar listSeparator = u','; // the field separator of CSV and spreadsheet output
     QString dataFolder;         // DataFolder, the folder of settings.ini, with a trailing separator
+    QString settingsPath;       // settings.ini in DataFolder
 };
+
+// What is known of the program before its version data is read: its path and folder, the service host, the locale.
+AppValues StartValues(const AppStartup& startup);
+
+// Every value of the program's start: the start values, then the company and product names and the version text of
+// the executable's version data, the application name, the list separator, DataFolder and the settings file. Throws
+// TagscopeError when the executable has no version data; the caller then goes on with StartValues.
+AppValues WorkOutAppValues(const AppStartup& startup);
 
 // The title of the application, the caption of the general error report.
 QString ApplicationTitle();

@@ -9,6 +9,7 @@
 #include "ui/app/windowstate.h"
 #include "ui/filelist/filepictures.h"
 
+#include <QList>
 #include <QLocale>
 #include <QMainWindow>
 #include <QString>
@@ -17,14 +18,15 @@
 #include <memory>
 #include <optional>
 
+class AppCommands;
 class BalloonHint;
 class DesktopShell;
 class Dialogs;
+class ExportCommands;
 class FileListCommands;
 class FileListSelection;
-class FolderChoice;
-class ExportCommands;
 class FileOpsCommands;
+class FolderChoice;
 class MetadataCommands;
 class OnlineCommands;
 class QCheckBox;
@@ -37,21 +39,9 @@ class QTableView;
 class StatusPanels;
 struct CommandContext;
 
-// What the main window needs to know about the running program, so tests can start it from a folder of their own.
-struct AppStartup
-{
-    QString programPath;          // the executable whose version data names the company and the product
-    QString programFolder;        // the folder of the executable, without trailing separator
-    QString configHome;           // the per-user configuration folder ($XDG_CONFIG_HOME)
-    QString stateHome;            // where the window's layout is kept ($XDG_STATE_HOME); empty: nowhere
-    QLocale locale;               // the user's locale settings
-    QString serviceHost;          // host of the maker's web service; empty: never contact any host
-    bool checkForUpdates = true;  // false: the update check never starts
-    int checkTimeoutSeconds = 10; // of each attempt of the update check
-};
-
-// The main window: the rows of controls, the menus, the status bar, drops and the settings. The commands of each
-// subsystem live in a class of their own, which the window makes and lends a CommandContext.
+// The main window: the rows of controls, the menus, the status bar, drops, the settings and the layout. The commands
+// of each subsystem live in a class of their own, a child of the window named after its class, which the window
+// makes from the subsystem's actions, the controls it works on and a CommandContext.
 class TAppForm final : public QMainWindow
 {
     Q_OBJECT
@@ -61,18 +51,7 @@ public:
     TAppForm(AppStartup startup, Dialogs& dialogs, DesktopShell& shell, QWidget* parent = nullptr);
     ~TAppForm() override;
 
-    const AppValues& values() const { return m_values; }
-    const QString& versionText() const { return m_values.versionText; }
-    const QString& DataFolder() const { return m_values.dataFolder; }
-    const FolderChoice& folder() const { return *m_folder; }
     QString statusText(int panel) const;
-    FileRecords& fileRecords() { return m_fileRecords; }
-    // The command classes; they exist until the window closes.
-    FileListCommands& fileList() const { return *m_fileList; }
-    MetadataCommands& metadata() const { return *m_metadata; }
-    ExportCommands& exportCommands() const { return *m_export; }
-    FileOpsCommands& fileOps() const { return *m_fileOps; }
-    OnlineCommands& online() const { return *m_online; }
 
     // The general error report: shows the innermost message of an error that escaped a command, and goes on.
     void ShowErrorReport(const std::exception_ptr& error);
@@ -87,7 +66,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createControls();
+    void createControls(); // in appformcontrols.cpp
+    // The settings file follows the filter and the four switches.
+    void bindSettings();
     void createCommands();
 
     void FormCreate();
@@ -96,23 +77,17 @@ private:
     void FormResize();
     // The share of the client width a pane of this width takes.
     double paneShareOf(int paneWidth) const;
+    // Ends the command classes in the one order their work needs: the scan stops first, then the metadata commands
+    // end their work and delete ExifToolFolder, then the rest.
     void FormDestroy();
     // Places the window where it was last time, or centred, and wholly on a screen.
     void placeWindow();
     void saveLayout();
 
     void WMDropFiles(const QStringList& paths);
-    void Help2Click();
-    void Exit1Click();
-    void ResettoDefaults1Click();
     void EditFileChange();
-    void CheckBoxFileClick();
-    void CheckBoxFileMouseEnter();
-    void CheckBoxFileMouseLeave();
-    void CheckBox1Click();
-    void CheckBox3Click();
-    void CheckBox4Click();
-    void writeSwitch(const QString& key, bool on);
+    // Binds a switch to its setting: "ON" or "OFF" under key.
+    void bindSwitch(QCheckBox* box, const QString& key);
 
     AppStartup m_startup;
     Dialogs& m_dialogs;
@@ -152,10 +127,6 @@ private:
     std::unique_ptr<StatusPanels> m_status;
     std::unique_ptr<FolderChoice> m_folder;
     std::unique_ptr<CommandContext> m_context;
-    // Last, so that they go first, while everything they use is still there.
-    std::unique_ptr<FileListCommands> m_fileList;
-    std::unique_ptr<MetadataCommands> m_metadata;
-    std::unique_ptr<ExportCommands> m_export;
-    std::unique_ptr<FileOpsCommands> m_fileOps;
-    std::unique_ptr<OnlineCommands> m_online;
+    // The command classes, children of the window until FormDestroy ends them.
+    QList<QObject*> m_commands;
 };

@@ -1,9 +1,7 @@
 #include "ui/app/commandcontext.h"
 
 #include "core/app/dialogs.h"
-#include "core/filelist/filelistmodel.h"
 #include "ui/app/errorreport.h"
-#include "ui/app/statuspanels.h"
 
 #include <QAction>
 
@@ -17,11 +15,6 @@ void CommandContext::bind(QAction* action, const QObject* owner, std::function<v
     action->setEnabled(true);
     QObject::connect(action, &QAction::triggered, owner,
                      [&dialogs = dialogs, command = std::move(command)] { RunCommand(dialogs, command); });
-}
-
-void CommandContext::KacItemVarGuncelle() const
-{
-    status.setText(1, model.KacItemVarGuncelle());
 }
 
 void CommandContext::warn(const QString& text) const

@@ -1,57 +1,32 @@
 #pragma once
 
-class QAction;
+#include "ui/app/appactions.h"
+#include "ui/export/exportactions.h"
+#include "ui/filelist/filelistactions.h"
+#include "ui/fileops/fileopsactions.h"
+#include "ui/metadata/metadataactions.h"
+#include "ui/online/onlineactions.h"
+
 class QMainWindow;
 class QMenu;
 class QPlainTextEdit;
 class QTableView;
 
-// The main menu and the two context menus of the main window, with their names, captions, shortcuts and pictures.
-// Every item starts disabled; the command class of its subsystem enables it when it binds it.
+// The main menu and the two context menus of the main window, with their names, captions, shortcuts and pictures,
+// handed out as one struct of actions per subsystem. Every item starts disabled; the command class of its subsystem
+// enables it when it binds it.
 struct MainMenus
 {
-    // "&File"
-    QAction* ExporttoFile1;
-    QAction* SaveMetadataasTXT1;
-    QAction* SaveMetadataasCSV1;
-    QAction* Exit1;
-    // "&Select"
-    QAction* SelectAll1;
-    QAction* Selectnone1;
-    QAction* InvertSelection1;
-    QAction* Find1;
-    // "&Settings"
-    QAction* ResettoDefaults1;
-    // "&Help"
-    QAction* Help2;
-    QAction* UpdateNotifications1;
-    QAction* SendFeedback1;
-    QAction* About1;
+    AppActions app;
+    FileListActions fileList;
+    MetadataActions metadata;
+    ExportActions exporting;
+    FileOpsActions fileOps;
+    OnlineActions online;
 
-    // The context menu of the file list.
-    QMenu* PopupMenu1;
-    QAction* Open1;
-    QAction* Rename1;
-    QAction* SaveAs1;
-    QAction* OpenwithExplorer1;
-    QAction* Copytoclipboard1;
-    QMenu* FileNames1;
-    QAction* CopytoClipboard2;
-    QAction* CopytoClipboardIncludePaths1;
-    QAction* SelectAll2;
-    QAction* SelectNone2;
-    QAction* InvertSelection2;
-    QAction* DeletefromList1;
-    QAction* SendtoRecycleBin1;
-    QAction* DeleteFile1;
-
-    // The context menu of the metadata pane.
-    QMenu* PopupMenu2;
-    QAction* Cut1;
-    QAction* Copy1;
-    QAction* Paste1;
-    QAction* Delete1;
-    QAction* SelectAll3;
+    QMenu* PopupMenu1; // the file list's context menu
+    QMenu* FileNames1; // its "File Names" submenu
+    QMenu* PopupMenu2; // the metadata pane's context menu
 };
 
 // Makes the menus of window; PopupMenu1 opens on a right click in list, PopupMenu2 in pane.

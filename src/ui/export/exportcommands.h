@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ui/app/commandcontext.h"
+#include "ui/export/exportactions.h"
+#include "ui/filelist/filelistparts.h"
 
 #include <QList>
 #include <QObject>
@@ -8,7 +10,7 @@
 
 class QWidget;
 class TFormExport;
-struct MainMenus;
+struct AppValues;
 
 // "Save File List...": a new export dialog for every opening, beside a main window that stays usable.
 class ExportCommands final : public QObject
@@ -17,7 +19,15 @@ class ExportCommands final : public QObject
     Q_DISABLE_COPY_MOVE(ExportCommands)
 
 public:
-    ExportCommands(const CommandContext& context, const MainMenus& menus, QWidget* mainWindow,
+    // The list to export, the values its lines are made with, and the window the dialogs belong to.
+    struct Controls
+    {
+        FileListParts list;
+        const AppValues& values;
+        QWidget* mainWindow;
+    };
+
+    ExportCommands(const CommandContext& context, const ExportActions& actions, const Controls& controls,
                    QObject* parent = nullptr);
     // The dialogs still open go first, stopping their exports, while the list and the seams they use are there.
     ~ExportCommands() override;
@@ -29,6 +39,6 @@ public:
 
 private:
     const CommandContext& m_ctx;
-    QWidget* m_mainWindow;
+    const Controls m_controls;
     QList<QPointer<TFormExport>> m_dialogs;
 };

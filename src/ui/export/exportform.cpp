@@ -67,10 +67,11 @@ QGroupBox* makeGroup(const char* name, const QString& caption, QWidget* parent, 
 
 } // namespace
 
-TFormExport::TFormExport(const CommandContext& context, QWidget* mainWindow)
+TFormExport::TFormExport(const CommandContext& context, FileRecords& records, const AppValues& values,
+                         QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint),
-      m_ctx(context)
+      m_ctx(context), m_records(records), m_values(values)
 {
     setObjectName(u"FormExport"_s);
     setWindowTitle(u"Export to File"_s);
@@ -191,8 +192,8 @@ ExportOptions TFormExport::chosenOptions() const
         options.output = ExportOutput::Csv;
     else
         options.output = ExportOutput::Spreadsheet;
-    options.listSeparator = m_ctx.values.listSeparator;
-    options.title = m_ctx.values.applicationName;
+    options.listSeparator = m_values.listSeparator;
+    options.title = m_values.applicationName;
     return options;
 }
 
@@ -208,13 +209,13 @@ void TFormExport::Button1Click()
     Button1->setEnabled(false);
     m_rowsDone = 0;
     // The list's length now; the snapshot, a moment later, gives the exact count.
-    m_rowsTotal = qint64(m_ctx.records.size());
+    m_rowsTotal = qint64(m_records.size());
     m_progress->setValue(0);
     showProgress();
     m_progress->show();
     m_progressTimer.start();
-    m_worker = std::jthread([this, &records = m_ctx.records, fileName = chosen->path, options,
-                             locale = m_ctx.values.locale, tempFolder](std::stop_token stop) {
+    m_worker = std::jthread([this, &records = m_records, fileName = chosen->path, options, locale = m_values.locale,
+                             tempFolder](std::stop_token stop) {
         Outcome outcome;
         try {
             // The rows as the list holds them now, taken under its lock; a scan may go on adding to the list while

@@ -10,11 +10,13 @@
 #include <exception>
 #include <thread>
 
+class FileRecords;
 class QCheckBox;
 class QGroupBox;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+struct AppValues;
 struct CommandContext;
 
 // "Export to File": the columns, the header row, the output type and the tree layout of the file list's export. Save
@@ -27,7 +29,8 @@ class TFormExport final : public QDialog
     Q_DISABLE_COPY_MOVE(TFormExport)
 
 public:
-    TFormExport(const CommandContext& context, QWidget* mainWindow);
+    // Exports records, the main window's list, with the program's values (list separator, title, locale).
+    TFormExport(const CommandContext& context, FileRecords& records, const AppValues& values, QWidget* mainWindow);
     // Stops a running export and waits for its worker: the file at the chosen name stays as it was.
     ~TFormExport() override;
 
@@ -54,6 +57,8 @@ private:
     void showProgress();
 
     const CommandContext& m_ctx;
+    FileRecords& m_records;
+    const AppValues& m_values;
 
     QGroupBox* GroupBox2;
     QRadioButton* RadioButtonHeaderYes;

@@ -7,11 +7,15 @@
 #include "core/filelist/filesearcher.h"
 #include "core/filelist/filetexts.h"
 #include "core/filelist/namemask.h"
+#include "ui/app/balloonhint.h"
 #include "ui/app/folderchoice.h"
+#include "ui/app/pictures.h"
 #include "ui/app/statuspanels.h"
+#include "ui/filelist/fileselection.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -27,11 +31,13 @@ constexpr qint64 kCountIntervalMs = 250;
 
 } // namespace
 
-FileListCommands::FileListCommands(const CommandContext& context, const Controls& controls, FolderChoice& folder,
-                                   QObject* parent)
-    : QObject(parent), m_ctx(context), m_controls(controls), m_folder(folder), m_busy(context.busy)
+FileListCommands::FileListCommands(const CommandContext& context, const FileListActions& actions,
+                                   const Controls& controls, QObject* parent)
+    : QObject(parent), m_ctx(context), m_controls(controls), m_folder(controls.folder), m_list(m_controls.list),
+      m_busy(context.busy)
 {
-    QHeaderView* header = m_ctx.view.horizontalHeader();
+    setObjectName(u"FileListCommands"_s);
+    QHeaderView* header = m_list.view.horizontalHeader();
     header->setSectionsClickable(true);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { m_ctx.run([this, column] { ListView1ColumnClick(column); }); });
@@ -44,19 +50,21 @@ FileListCommands::FileListCommands(const CommandContext& context, const Controls
             m_ctx.run([this] { Button1Click(); });
     };
     connect(m_controls.EditFile, &QLineEdit::returnPressed, this, scanFromKeyboard);
-    auto* rescan = new QAction(this);
-    rescan->setObjectName(u"ScanShortcut"_s);
-    rescan->setShortcut(QKeySequence(Qt::Key_F5));
-    rescan->setShortcutContext(Qt::WindowShortcut);
-    connect(rescan, &QAction::triggered, this, scanFromKeyboard);
-    m_ctx.view.window()->addAction(rescan);
+    actions.ScanShortcut->setEnabled(true);
+    connect(actions.ScanShortcut, &QAction::triggered, this, scanFromKeyboard);
+
+    // The window writes the switches to the settings; what they do to the list happens here.
+    connect(m_controls.CheckBoxFile, &QCheckBox::toggled, this, [this] { m_ctx.run([this] { CheckBoxFileClick(); }); });
+    connect(m_controls.CheckBox4, &QCheckBox::toggled, this, [this] { m_ctx.run([this] { CheckBox4Click(); }); });
+    m_list.model.setShowIcons(m_controls.CheckBox4->isChecked());
+    m_controls.CheckBoxFile->installEventFilter(this);
 
     // While a scan runs, the second panel tells how many files it has found, a few times a second.
-    connect(&m_ctx.model, &QAbstractItemModel::rowsInserted, this, [this] {
+    connect(&m_list.model, &QAbstractItemModel::rowsInserted, this, [this] {
         if (!isScanning() || (m_countShown.isValid() && !m_countShown.hasExpired(kCountIntervalMs)))
             return;
         m_countShown.start();
-        m_ctx.status.setText(1, FoundSoFarText(m_ctx.model.rowCount(), m_ctx.values.locale));
+        m_ctx.status.setText(1, FoundSoFarText(m_list.model.rowCount(), m_controls.values.locale));
     });
 }
 
@@ -114,7 +122,7 @@ void FileListCommands::startScan()
     setScanState(ScanState::Scanning);
     m_sort.scanStarted();
     // The list comes in the order of the walk, sorted by nothing.
-    m_ctx.view.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_list.view.horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_countShown.invalidate();
     QLineEdit* filter = m_controls.EditFile;
     filter->setText(FilterTextForScanStart(filter->text(), m_controls.CheckBoxFile->isChecked()));
@@ -123,7 +131,7 @@ void FileListCommands::startScan()
     ScanStopwatch.start();
     // No pending events are handled here: a close waiting among them would run before the walk exists and leave
     // it running after the window has gone. The cleared list repaints by itself.
-    m_ctx.model.clear();
+    m_list.model.clear();
 
     ScanSettings settings;
     settings.folder = *m_folder.SelectedFolder();
@@ -131,13 +139,13 @@ void FileListCommands::startScan()
     settings.caseSensitive = m_controls.CheckBoxFile->isChecked();
     settings.calculateSize = m_controls.CheckBox1->isChecked();
     settings.includeSubfolders = m_controls.CheckBox3->isChecked();
-    settings.locale = m_ctx.values.locale;
+    settings.locale = m_controls.values.locale;
 
-    auto* searcher = new TFileSearcher(m_ctx.records, settings, ScanStopwatch, this);
+    auto* searcher = new TFileSearcher(m_list.records, settings, ScanStopwatch, this);
     m_searcher = searcher;
     connect(searcher, &TFileSearcher::interruptionReported, this, [this](const QString& text) {
         m_ctx.status.setText(0, text);
-        m_ctx.KacItemVarGuncelle();
+        KacItemVarGuncelle(m_ctx.status, m_list.model);
     });
     connect(searcher, &TFileSearcher::scanFinished, this, [this](bool stopRequested, const QString& text) {
         m_ctx.run([&] { IslemBitti(stopRequested, text); });
@@ -154,7 +162,7 @@ void FileListCommands::IslemBitti(bool stopRequested, const QString& finishedTex
     setScanState(ScanState::Idle);
     if (!stopRequested) {
         m_ctx.status.setText(0, finishedText);
-        m_ctx.KacItemVarGuncelle();
+        KacItemVarGuncelle(m_ctx.status, m_list.model);
     }
     m_busy.set(false);
 }
@@ -166,7 +174,7 @@ void FileListCommands::MyThreadTerminate(const QString& errorText)
     setScanState(ScanState::Idle);
     m_busy.set(false);
     m_ctx.status.setText(0, QString());
-    m_ctx.KacItemVarGuncelle();
+    KacItemVarGuncelle(m_ctx.status, m_list.model);
     m_ctx.dialogs.showMessage(BuildMessageBox(errorText, DialogType::Error, {DialogButton::OK}, u"ERROR"_s));
 }
 
@@ -174,9 +182,51 @@ void FileListCommands::ListView1ColumnClick(int column)
 {
     m_sort.ListView1ColumnClick(column);
     const Qt::SortOrder order = m_sort.Descending ? Qt::DescendingOrder : Qt::AscendingOrder;
-    m_ctx.model.sort(m_sort.SortedColumn, order);
-    m_ctx.view.viewport()->update();
-    QHeaderView* header = m_ctx.view.horizontalHeader();
+    m_list.model.sort(m_sort.SortedColumn, order);
+    m_list.view.viewport()->update();
+    QHeaderView* header = m_list.view.horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(m_sort.SortedColumn, order);
+}
+
+void FileListCommands::KacItemVarGuncelle(StatusPanels& status, FileListModel& model)
+{
+    status.setText(1, model.KacItemVarGuncelle());
+}
+
+void FileListCommands::CheckBoxFileClick()
+{
+    QLineEdit* filter = m_controls.EditFile;
+    filter->setText(FilterTextAfterCaseSwitch(filter->text(), m_controls.CheckBoxFile->isChecked()));
+}
+
+void FileListCommands::CheckBox4Click()
+{
+    m_list.model.setShowIcons(m_controls.CheckBox4->isChecked());
+}
+
+bool FileListCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_controls.CheckBoxFile) {
+        if (event->type() == QEvent::Enter)
+            CheckBoxFileMouseEnter();
+        else if (event->type() == QEvent::Leave)
+            CheckBoxFileMouseLeave();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FileListCommands::CheckBoxFileMouseEnter()
+{
+    m_controls.BalloonHint1->setContent(
+        u"Wildcards can be used if Case-Sensitive is disabled"_s,
+        u"Wildcards are asterisks (*) or question marks (?).\rAn asterisk matches any number of characters. A question "
+        "mark matches a single arbitrary character."_s,
+        Picture(u"lightbulb64"_s));
+    m_controls.BalloonHint1->showFor(m_controls.CheckBoxFile);
+}
+
+void FileListCommands::CheckBoxFileMouseLeave()
+{
+    m_controls.BalloonHint1->hide();
 }

@@ -12,7 +12,7 @@
 #include "core/platform/pathstatus.h"
 #include "core/platform/removetree.h"
 #include "ui/app/busycursor.h"
-#include "ui/app/mainmenus.h"
+#include "ui/filelist/filelistcommands.h"
 #include "ui/app/statuspanels.h"
 #include "ui/filelist/fileselection.h"
 #include "ui/fileops/finddialog.h"
@@ -28,34 +28,35 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-FileOpsCommands::FileOpsCommands(const CommandContext& context, const MainMenus& menus, QWidget* mainWindow,
+FileOpsCommands::FileOpsCommands(const CommandContext& context, const FileOpsActions& actions, const Controls& controls,
                                  QObject* parent)
-    : QObject(parent), m_ctx(context), m_mainWindow(mainWindow)
+    : QObject(parent), m_ctx(context), m_controls(controls), m_list(m_controls.list)
 {
+    setObjectName(u"FileOpsCommands"_s);
     // One file is opened per turn of the event loop, so that opening many never stalls the window.
     m_openTimer.setInterval(0);
     connect(&m_openTimer, &QTimer::timeout, this, [this] { m_ctx.run([this] { openNext(); }); });
-    m_ctx.bind(menus.Open1, this, [this] { Open1Click(); });
-    m_ctx.bind(menus.OpenwithExplorer1, this, [this] { OpenwithExplorer1Click(); });
-    m_ctx.bind(menus.Rename1, this, [this] { Rename1Click(); });
-    m_ctx.bind(menus.DeletefromList1, this, [this] { DeletefromList1Click(); });
-    m_ctx.bind(menus.SendtoRecycleBin1, this, [this] { SendtoRecycleBin1Click(); });
-    m_ctx.bind(menus.DeleteFile1, this, [this] { DeleteFile1Click(); });
-    m_ctx.bind(menus.Copytoclipboard1, this, [this] { Copytoclipboard1Click(); });
-    m_ctx.bind(menus.CopytoClipboard2, this, [this] { CopytoClipboard2Click(); });
-    m_ctx.bind(menus.CopytoClipboardIncludePaths1, this, [this] { CopytoClipboardIncludePaths1Click(); });
+    m_ctx.bind(actions.Open1, this, [this] { Open1Click(); });
+    m_ctx.bind(actions.OpenwithExplorer1, this, [this] { OpenwithExplorer1Click(); });
+    m_ctx.bind(actions.Rename1, this, [this] { Rename1Click(); });
+    m_ctx.bind(actions.DeletefromList1, this, [this] { DeletefromList1Click(); });
+    m_ctx.bind(actions.SendtoRecycleBin1, this, [this] { SendtoRecycleBin1Click(); });
+    m_ctx.bind(actions.DeleteFile1, this, [this] { DeleteFile1Click(); });
+    m_ctx.bind(actions.Copytoclipboard1, this, [this] { Copytoclipboard1Click(); });
+    m_ctx.bind(actions.CopytoClipboard2, this, [this] { CopytoClipboard2Click(); });
+    m_ctx.bind(actions.CopytoClipboardIncludePaths1, this, [this] { CopytoClipboardIncludePaths1Click(); });
     // The items of the context menu do what those of the main menu do.
-    m_ctx.bind(menus.SelectAll1, this, [this] { SelectAll1Click(); });
-    m_ctx.bind(menus.SelectAll2, this, [this] { SelectAll1Click(); });
-    m_ctx.bind(menus.Selectnone1, this, [this] { Selectnone1Click(); });
-    m_ctx.bind(menus.SelectNone2, this, [this] { Selectnone1Click(); });
-    m_ctx.bind(menus.InvertSelection1, this, [this] { InvertSelection1Click(); });
-    m_ctx.bind(menus.InvertSelection2, this, [this] { InvertSelection1Click(); });
-    m_ctx.bind(menus.Find1, this, [this] { Find1Click(); });
+    m_ctx.bind(actions.SelectAll1, this, [this] { SelectAll1Click(); });
+    m_ctx.bind(actions.SelectAll2, this, [this] { SelectAll1Click(); });
+    m_ctx.bind(actions.Selectnone1, this, [this] { Selectnone1Click(); });
+    m_ctx.bind(actions.SelectNone2, this, [this] { Selectnone1Click(); });
+    m_ctx.bind(actions.InvertSelection1, this, [this] { InvertSelection1Click(); });
+    m_ctx.bind(actions.InvertSelection2, this, [this] { InvertSelection1Click(); });
+    m_ctx.bind(actions.Find1, this, [this] { Find1Click(); });
 
     // A double click opens, as "Open" does; Delete in the list removes the selected rows from it.
-    connect(&m_ctx.view, &QAbstractItemView::doubleClicked, this, [this] { m_ctx.run([this] { Open1Click(); }); });
-    auto* removeKey = new QShortcut(QKeySequence::Delete, &m_ctx.view);
+    connect(&m_list.view, &QAbstractItemView::doubleClicked, this, [this] { m_ctx.run([this] { Open1Click(); }); });
+    auto* removeKey = new QShortcut(QKeySequence::Delete, &m_list.view);
     removeKey->setContext(Qt::WidgetShortcut);
     connect(removeKey, &QShortcut::activated, this, [this] { m_ctx.run([this] { DeletefromList1Click(); }); });
 }
@@ -72,9 +73,9 @@ TFindDialog* FileOpsCommands::findDialog() const
 
 std::vector<int> FileOpsCommands::selectedRows() const
 {
-    std::vector<int> rows = m_ctx.selection.rows().rows();
+    std::vector<int> rows = m_list.selection.rows().rows();
     // A row the list no longer shows is not acted on.
-    rows.erase(std::lower_bound(rows.begin(), rows.end(), m_ctx.model.rowCount()), rows.end());
+    rows.erase(std::lower_bound(rows.begin(), rows.end(), m_list.model.rowCount()), rows.end());
     return rows;
 }
 
@@ -83,7 +84,7 @@ QStringList FileOpsCommands::selectedPaths() const
     const std::vector<int> rows = selectedRows();
     QStringList paths;
     paths.reserve(qsizetype(rows.size()));
-    const FileRecords::Reader list = m_ctx.records.read();
+    const FileRecords::Reader list = m_list.records.read();
     for (const int row : rows) {
         if (std::size_t(row) < list.size())
             paths.append(list[std::size_t(row)].FFullName());
@@ -93,9 +94,9 @@ QStringList FileOpsCommands::selectedPaths() const
 
 void FileOpsCommands::refresh()
 {
-    m_ctx.view.viewport()->update();
-    m_ctx.selection.clearRows();
-    m_ctx.KacItemVarGuncelle();
+    m_list.view.viewport()->update();
+    m_list.selection.clearRows();
+    FileListCommands::KacItemVarGuncelle(m_ctx.status, m_list.model);
 }
 
 void FileOpsCommands::Open1Click()
@@ -104,7 +105,7 @@ void FileOpsCommands::Open1Click()
     // As file managers do: a program started for each of many files can stall the desktop, so ask first.
     if (paths.size() > kOpenWithoutAsking &&
         CustomMessageDialog(m_ctx.dialogs,
-                            u"Open %1 files?"_s.arg(GroupedNumberText(paths.size(), m_ctx.values.locale)),
+                            u"Open %1 files?"_s.arg(GroupedNumberText(paths.size(), m_controls.values.locale)),
                             DialogType::Confirmation, {DialogButton::Yes, DialogButton::No}, u"Confirmation"_s,
                             {u"Yes"_s, u"No"_s}) != ModalResult::Yes)
         return;
@@ -139,16 +140,16 @@ void FileOpsCommands::Rename1Click()
     const std::vector<int> rows = selectedRows();
     if (rows.empty())
         return;
-    const QString path = m_ctx.records.at(std::size_t(rows.front())).FFullName();
+    const QString path = m_list.records.at(std::size_t(rows.front())).FFullName();
     const qsizetype cut = path.lastIndexOf(kPathSeparator) + 1;
-    auto* window = new TFormRenameFile(m_ctx, path.first(cut), path.sliced(cut), m_mainWindow);
+    auto* window = new TFormRenameFile(m_ctx, m_list, path.first(cut), path.sliced(cut), m_controls.mainWindow);
     window->show();
 }
 
 void FileOpsCommands::DeletefromList1Click()
 {
     const std::vector<int> rows = selectedRows();
-    m_ctx.model.removeRecords(rows);
+    m_list.model.removeRecords(rows);
     refresh();
 }
 
@@ -194,7 +195,7 @@ void FileOpsCommands::removeFromDisk(Removal removal)
                 attempt(true);
                 attempt(false);
             }
-            m_ctx.model.RemoveRecordsWithPaths(gone);
+            m_list.model.RemoveRecordsWithPaths(gone);
             m_ctx.status.setText(0, RemovalOutcomeText(trash, int(gone.size()), int(paths.size() - gone.size())));
         }
     }
@@ -226,26 +227,26 @@ void FileOpsCommands::CopytoClipboardIncludePaths1Click()
 void FileOpsCommands::SelectAll1Click()
 {
     // Whole runs of rows: no row is read, so no file's picture is looked up, and "Show Icons" need not be switched off.
-    m_ctx.selection.setRows(RowSelection::all(m_ctx.model.rowCount()));
-    m_ctx.view.setFocus();
+    m_list.selection.setRows(RowSelection::all(m_list.model.rowCount()));
+    m_list.view.setFocus();
 }
 
 void FileOpsCommands::Selectnone1Click()
 {
-    m_ctx.selection.clearRows();
-    m_ctx.view.setFocus();
+    m_list.selection.clearRows();
+    m_list.view.setFocus();
 }
 
 void FileOpsCommands::InvertSelection1Click()
 {
-    m_ctx.selection.setRows(m_ctx.selection.rows().inverted(m_ctx.model.rowCount()));
-    m_ctx.view.setFocus();
+    m_list.selection.setRows(m_list.selection.rows().inverted(m_list.model.rowCount()));
+    m_list.view.setFocus();
 }
 
 void FileOpsCommands::Find1Click()
 {
     if (!m_find) {
-        m_find = new TFindDialog(m_mainWindow);
+        m_find = new TFindDialog(m_controls.mainWindow);
         connect(m_find, &TFindDialog::find, this,
                 [this](const QString& text) { m_ctx.run([this, text] { FindDialog1Find(text); }); });
     }
@@ -256,6 +257,6 @@ void FileOpsCommands::Find1Click()
 
 void FileOpsCommands::FindDialog1Find(const QString& text)
 {
-    m_ctx.selection.setRows(RowSelection(FindMatchingRows(m_ctx.records, m_ctx.model.rowCount(), text)));
-    m_ctx.view.setFocus();
+    m_list.selection.setRows(RowSelection(FindMatchingRows(m_list.records, m_list.model.rowCount(), text)));
+    m_list.view.setFocus();
 }

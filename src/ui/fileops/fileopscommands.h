@@ -2,6 +2,8 @@
 
 #include "core/fileops/fileops.h"
 #include "ui/app/commandcontext.h"
+#include "ui/filelist/filelistparts.h"
+#include "ui/fileops/fileopsactions.h"
 
 #include <QObject>
 #include <QPointer>
@@ -12,7 +14,7 @@
 
 class QWidget;
 class TFindDialog;
-struct MainMenus;
+struct AppValues;
 
 // The commands on the listed files and the list's selection: open, show in the file manager, rename; remove from the
 // list, move to the trash, delete; the clipboard copies; select all, none, invert and find. Every command that changes
@@ -23,7 +25,15 @@ class FileOpsCommands final : public QObject
     Q_DISABLE_COPY_MOVE(FileOpsCommands)
 
 public:
-    FileOpsCommands(const CommandContext& context, const MainMenus& menus, QWidget* mainWindow,
+    // The list acted on, the values (the locale of the texts), and the window the dialogs belong to.
+    struct Controls
+    {
+        FileListParts list;
+        const AppValues& values;
+        QWidget* mainWindow;
+    };
+
+    FileOpsCommands(const CommandContext& context, const FileOpsActions& actions, const Controls& controls,
                     QObject* parent = nullptr);
     ~FileOpsCommands() override;
 
@@ -66,7 +76,8 @@ private:
     static constexpr qsizetype kOpenWithoutAsking = 10;
 
     const CommandContext& m_ctx;
-    QWidget* m_mainWindow;
+    const Controls m_controls;
+    const FileListParts& m_list;
     QPointer<TFindDialog> m_find;
     QStringList m_toOpen; // the files "Open" has still to open, in row order
     QTimer m_openTimer;

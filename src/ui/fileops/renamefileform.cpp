@@ -5,6 +5,7 @@
 #include "core/filelist/filerecords.h"
 #include "core/fileops/fileops.h"
 #include "ui/app/commandcontext.h"
+#include "ui/filelist/filelistparts.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -54,11 +55,11 @@ private:
 
 } // namespace
 
-TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& folder, const QString& name,
-                                 QWidget* mainWindow)
+TFormRenameFile::TFormRenameFile(const CommandContext& context, const FileListParts& list, const QString& folder,
+                                 const QString& name, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint),
-      m_ctx(context), m_folder(folder), m_name(name)
+      m_ctx(context), m_list(list), m_folder(folder), m_name(name)
 {
     setObjectName(u"FormRenameFile"_s);
     setWindowTitle(u"Rename File"_s);
@@ -148,8 +149,8 @@ void TFormRenameFile::Button1Click()
     // Every row that lists the file, in the list as it is now.
     std::vector<int> rows;
     {
-        const FileRecords::Reader list = m_ctx.records.read();
-        const int shown = std::min(m_ctx.model.rowCount(), int(list.size()));
+        const FileRecords::Reader list = m_list.records.read();
+        const int shown = std::min(m_list.model.rowCount(), int(list.size()));
         for (int i = 0; i < shown; ++i) {
             if (list[std::size_t(i)].fullNameEquals(oldPath))
                 rows.push_back(i);
@@ -169,7 +170,7 @@ void TFormRenameFile::Button1Click()
         failure = RenameFileTo(oldPath, typed);
         if (failure.isEmpty()) {
             renamed = true;
-            m_ctx.model.renameRecord(row, newPath);
+            m_list.model.renameRecord(row, newPath);
         }
     }
     if (!renamed) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/filelist/filelistparts.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -17,7 +19,8 @@ class TFormRenameFile final : public QDialog
     Q_DISABLE_COPY_MOVE(TFormRenameFile)
 
 public:
-    TFormRenameFile(const CommandContext& context, const QString& folder, const QString& name, QWidget* mainWindow);
+    TFormRenameFile(const CommandContext& context, const FileListParts& list, const QString& folder,
+                    const QString& name, QWidget* mainWindow);
 
     void FormShow();
     void Button1Click();
@@ -30,6 +33,7 @@ protected:
 
 private:
     const CommandContext& m_ctx;
+    const FileListParts m_list;
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;

@@ -14,7 +14,6 @@
 #include "core/platform/movefile.h"
 #include "core/platform/privatetemp.h"
 #include "ui/app/errorreport.h"
-#include "ui/app/mainmenus.h"
 #include "ui/app/statuspanels.h"
 #include "ui/filelist/fileselection.h"
 
@@ -40,11 +39,13 @@ QString privateTempFolder()
 
 } // namespace
 
-MetadataCommands::MetadataCommands(const CommandContext& context, const MainMenus& menus, const Controls& controls,
-                                   QObject* parent)
-    : QObject(parent), m_ctx(context), m_controls(controls), m_exifTool(new ExifToolSession(privateTempFolder(), this)),
-      m_deploymentBusy(context.busy), m_reportBusy(context.busy), m_saveAsBusy(context.busy)
+MetadataCommands::MetadataCommands(const CommandContext& context, const MetadataActions& actions,
+                                   const Controls& controls, QObject* parent)
+    : QObject(parent), m_ctx(context), m_controls(controls), m_list(m_controls.list),
+      m_exifTool(new ExifToolSession(privateTempFolder(), this)), m_deploymentBusy(context.busy),
+      m_reportBusy(context.busy), m_saveAsBusy(context.busy)
 {
+    setObjectName(u"MetadataCommands"_s);
     TimerZIP.setObjectName(u"TimerZIP"_s);
     TimerZIP.setInterval(100);
     connect(&TimerZIP, &QTimer::timeout, this, [this] { m_ctx.run([this] { TimerZIPTimer(); }); });
@@ -52,26 +53,26 @@ MetadataCommands::MetadataCommands(const CommandContext& context, const MainMenu
 
     connect(m_exifTool, &ExifToolSession::reportReady, this,
             [this](int, const MetadataReport& report) { m_ctx.run([&] { showReport(report); }); });
-    connect(&m_ctx.selection, &QItemSelectionModel::selectionChanged, this,
+    connect(&m_list.selection, &QItemSelectionModel::selectionChanged, this,
             [this] { m_ctx.run([this] { ListView1SelectItem(); }); });
     // A sort keeps the selected row positions, which now show other files: the pane, the status bar and the save
     // commands follow the file now selected.
-    connect(&m_ctx.model, &QAbstractItemModel::layoutChanged, this,
+    connect(&m_list.model, &QAbstractItemModel::layoutChanged, this,
             [this] { m_ctx.run([this] { ListView1SelectItem(); }); });
     // A new scan: the pane shows no file that is no longer listed.
-    connect(&m_ctx.model, &QAbstractItemModel::modelReset, this, [this] { clearPane(); });
+    connect(&m_list.model, &QAbstractItemModel::modelReset, this, [this] { clearPane(); });
 
-    m_ctx.bind(menus.SaveMetadataasTXT1, this, [this] { SaveMetadataasTXT1Click(); });
-    m_ctx.bind(menus.SaveMetadataasCSV1, this, [this] { SaveMetadataasCSV1Click(); });
-    m_ctx.bind(menus.SaveAs1, this, [this] { SaveAs1Click(); });
+    m_ctx.bind(actions.SaveMetadataasTXT1, this, [this] { SaveMetadataasTXT1Click(); });
+    m_ctx.bind(actions.SaveMetadataasCSV1, this, [this] { SaveMetadataasCSV1Click(); });
+    m_ctx.bind(actions.SaveAs1, this, [this] { SaveAs1Click(); });
 
     // The pane's context menu.
     QPlainTextEdit* pane = m_controls.RichEdit1;
-    m_ctx.bind(menus.Cut1, this, [pane] { pane->cut(); });
-    m_ctx.bind(menus.Copy1, this, [pane] { pane->copy(); });
-    m_ctx.bind(menus.Paste1, this, [pane] { pane->paste(); });
-    m_ctx.bind(menus.Delete1, this, [pane] { pane->textCursor().removeSelectedText(); });
-    m_ctx.bind(menus.SelectAll3, this, [pane] { pane->selectAll(); });
+    m_ctx.bind(actions.Cut1, this, [pane] { pane->cut(); });
+    m_ctx.bind(actions.Copy1, this, [pane] { pane->copy(); });
+    m_ctx.bind(actions.Paste1, this, [pane] { pane->paste(); });
+    m_ctx.bind(actions.Delete1, this, [pane] { pane->textCursor().removeSelectedText(); });
+    m_ctx.bind(actions.SelectAll3, this, [pane] { pane->selectAll(); });
 }
 
 MetadataCommands::~MetadataCommands()
@@ -99,8 +100,8 @@ void MetadataCommands::TimerZIPTimer()
     m_ctx.status.setText(0, StatusInitializing.toString());
 
     DeploymentFolders folders;
-    folders.programFolder = m_ctx.values.programFolder;
-    folders.dataFolder = m_ctx.values.dataFolder;
+    folders.programFolder = m_controls.values.programFolder;
+    folders.dataFolder = m_controls.values.dataFolder;
     DeploymentCallbacks callbacks;
     // Both run on the deploying thread; the window learns of them through its event loop.
     callbacks.busyChanged = [this](bool busy) {
@@ -156,8 +157,8 @@ void MetadataCommands::exifToolDeploymentEnded(const DeploymentOutcome& outcome)
 
 int MetadataCommands::firstSelectedRow() const
 {
-    const int first = m_ctx.selection.rows().first();
-    return first < m_ctx.model.rowCount() ? first : -1;
+    const int first = m_list.selection.rows().first();
+    return first < m_list.model.rowCount() ? first : -1;
 }
 
 void MetadataCommands::ListView1SelectItem()
@@ -167,7 +168,7 @@ void MetadataCommands::ListView1SelectItem()
         return;
     // The window gives the pane its width when it first shows.
     m_controls.Panel1->show();
-    const QString path = m_ctx.records.at(std::size_t(row)).FFullName();
+    const QString path = m_list.records.at(std::size_t(row)).FFullName();
     m_reportBusy.set(true);
     m_ctx.status.setText(0, u"Processing..."_s);
     m_ctx.status.setText(1, ShownFileName(path));
@@ -221,7 +222,7 @@ void MetadataCommands::saveMetadata(bool asCsv)
         m_ctx.warn(u"No metadata found!"_s);
         return;
     }
-    const QString reported = m_reportPath.isEmpty() ? m_ctx.records.at(std::size_t(row)).FFullName() : m_reportPath;
+    const QString reported = m_reportPath.isEmpty() ? m_list.records.at(std::size_t(row)).FFullName() : m_reportPath;
     const QString extension = asCsv ? u"csv"_s : u"txt"_s;
     SaveFileRequest request;
     request.title = asCsv ? u"Save Metadata as CSV"_s : u"Save Metadata as TXT"_s;
@@ -240,7 +241,7 @@ void MetadataCommands::saveMetadata(bool asCsv)
         return;
     }
     WriteMetadataLines(chosen->path,
-                       asCsv ? MetadataCsvRows(text, m_ctx.values.listSeparator) : MetadataTxtLines(text));
+                       asCsv ? MetadataCsvRows(text, m_controls.values.listSeparator) : MetadataTxtLines(text));
 }
 
 QString MetadataCommands::reportTargetRefusal(const QString& path, const QString& reported) const
@@ -250,7 +251,7 @@ QString MetadataCommands::reportTargetRefusal(const QString& path, const QString
         return u"The report cannot replace the file it describes."_s + another;
     if (!m_savedCopy.isEmpty() && (path == m_savedCopy || IsSameFile(path, m_savedCopy)))
         return u"The report cannot replace the copy without metadata just saved."_s + another;
-    const FileRecords::Reader list = m_ctx.records.read();
+    const FileRecords::Reader list = m_list.records.read();
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (list[i].fullNameEquals(path))
             return u"The report cannot replace a file of the list."_s + another;
@@ -274,7 +275,7 @@ void MetadataCommands::SaveAs1Click()
         m_ctx.shell.beep();
         return;
     }
-    const QString source = m_ctx.records.at(std::size_t(row)).FFullName();
+    const QString source = m_list.records.at(std::size_t(row)).FFullName();
     SaveFileRequest request;
     request.title = u"Save a Copy without Metadata"_s;
     request.filter = u"Any File (*.*)|*.*"_s;

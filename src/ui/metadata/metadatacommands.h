@@ -5,6 +5,8 @@
 #include "core/metadata/deployment.h"
 #include "ui/app/busycursor.h"
 #include "ui/app/commandcontext.h"
+#include "ui/filelist/filelistparts.h"
+#include "ui/metadata/metadataactions.h"
 
 #include <QObject>
 #include <QString>
@@ -16,7 +18,7 @@
 class ExifToolSession;
 class QPlainTextEdit;
 class QWidget;
-struct MainMenus;
+struct AppValues;
 struct MetadataReport;
 
 // Metadata through ExifTool: its deployment shortly after start, the metadata pane of the selected file, saving the
@@ -28,14 +30,16 @@ class MetadataCommands final : public QObject
     Q_DISABLE_COPY_MOVE(MetadataCommands)
 
 public:
-    // The pane, hidden until the first report, and its text.
+    // The pane, hidden until the first report, and its text; the list whose selected file it reports on.
     struct Controls
     {
         QWidget* Panel1;
         QPlainTextEdit* RichEdit1;
+        FileListParts list;
+        const AppValues& values;
     };
 
-    MetadataCommands(const CommandContext& context, const MainMenus& menus, const Controls& controls,
+    MetadataCommands(const CommandContext& context, const MetadataActions& actions, const Controls& controls,
                      QObject* parent = nullptr);
     // Ends the work under way (a deployment, a report, a copy) without waiting for it to finish, then deletes
     // ExifToolFolder.
@@ -80,6 +84,7 @@ private:
 
     const CommandContext& m_ctx;
     const Controls m_controls;
+    const FileListParts& m_list;
     QTimer TimerZIP;
     QString ExifToolFolder;
     bool m_deployed = false;

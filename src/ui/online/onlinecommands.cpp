@@ -2,7 +2,6 @@
 
 #include "core/app/appvalues.h"
 #include "core/platform/machineid.h"
-#include "ui/app/mainmenus.h"
 #include "ui/online/aboutbox.h"
 #include "ui/online/checker.h"
 #include "ui/online/feedbackform.h"
@@ -13,21 +12,22 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-OnlineCommands::OnlineCommands(const CommandContext& context, const MainMenus& menus, QWidget* mainWindow,
-                               OnlineStartup startup, QObject* parent)
-    : QObject(parent), m_ctx(context), m_menus(menus), m_mainWindow(mainWindow), m_startup(std::move(startup))
+OnlineCommands::OnlineCommands(const CommandContext& context, const OnlineActions& actions, const Controls& controls,
+                               QObject* parent)
+    : QObject(parent), m_ctx(context), m_actions(actions), m_controls(controls)
 {
+    setObjectName(u"OnlineCommands"_s);
     // Disabled and checked until the check has read the setting.
-    m_menus.UpdateNotifications1->setEnabled(false);
-    m_menus.UpdateNotifications1->setChecked(true);
-    connect(m_menus.UpdateNotifications1, &QAction::triggered, this,
+    m_actions.UpdateNotifications1->setEnabled(false);
+    m_actions.UpdateNotifications1->setChecked(true);
+    connect(m_actions.UpdateNotifications1, &QAction::triggered, this,
             [this](bool checked) { m_ctx.run([this, checked] { UpdateNotifications1Click(checked); }); });
-    m_ctx.bind(m_menus.SendFeedback1, this, [this] { SendFeedback1Click(); });
-    m_ctx.bind(m_menus.About1, this, [this] { About1Click(); });
+    m_ctx.bind(m_actions.SendFeedback1, this, [this] { SendFeedback1Click(); });
+    m_ctx.bind(m_actions.About1, this, [this] { About1Click(); });
 
     TimerChecker.setInterval(1000);
     connect(&TimerChecker, &QTimer::timeout, this, [this] { TimerCheckerTimer(); });
-    if (m_startup.checkForUpdates)
+    if (m_controls.checkForUpdates)
         TimerChecker.start();
 }
 
@@ -41,12 +41,12 @@ OnlineCommands::~OnlineCommands()
 
 QString OnlineCommands::storePath() const
 {
-    return UpdateStorePath(m_startup.configHome, m_ctx.values.companyName, m_ctx.values.applicationName);
+    return UpdateStorePath(m_controls.configHome, m_controls.values.companyName, m_controls.values.applicationName);
 }
 
 CheckEnvironment OnlineCommands::checkEnvironment() const
 {
-    const AppValues& values = m_ctx.values;
+    const AppValues& values = m_controls.values;
     CheckEnvironment environment;
     environment.serviceHost = values.serviceHost;
     environment.applicationName = values.applicationName;
@@ -56,7 +56,7 @@ CheckEnvironment OnlineCommands::checkEnvironment() const
     environment.osText = OperatingSystemText();
     environment.localeName = LocaleNameOf(values.locale.name());
     environment.machineGuid = MachineGuid();
-    environment.timeoutSeconds = m_startup.checkTimeoutSeconds;
+    environment.timeoutSeconds = m_controls.checkTimeoutSeconds;
     environment.cancel = &m_cancel;
     return environment;
 }
@@ -73,12 +73,13 @@ void OnlineCommands::TimerCheckerTimer()
         return;
     TimerChecker.stop();
     const CheckResult& result = m_state->result;
-    m_menus.UpdateNotifications1->setEnabled(true);
+    m_actions.UpdateNotifications1->setEnabled(true);
     if (result.notificationsSetting == 0)
-        m_menus.UpdateNotifications1->setChecked(false);
+        m_actions.UpdateNotifications1->setChecked(false);
     if (result.noticeWanted && !m_notice) {
-        m_notice = new TNewVer(m_ctx.values.productName, result.offeredVersion, result.downloadAddress,
-                               ServiceAddress(false, m_ctx.values.serviceHost, u"/"_s), m_ctx.shell, m_mainWindow);
+        m_notice = new TNewVer(m_controls.values.productName, result.offeredVersion, result.downloadAddress,
+                               ServiceAddress(false, m_controls.values.serviceHost, u"/"_s), m_ctx.shell,
+                               m_controls.mainWindow);
     }
     emit checkApplied();
 }
@@ -111,7 +112,7 @@ void OnlineCommands::UpdateNotifications1Click(bool checked)
 
 void OnlineCommands::SendFeedback1Click()
 {
-    auto* form = new TFeedbackForm(m_ctx.values, m_ctx.shell, m_ctx.dialogs, m_mainWindow);
+    auto* form = new TFeedbackForm(m_controls.values, m_ctx.shell, m_ctx.dialogs, m_controls.mainWindow);
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->setWindowModality(Qt::ApplicationModal);
     m_feedback = form;
@@ -120,7 +121,7 @@ void OnlineCommands::SendFeedback1Click()
 
 void OnlineCommands::About1Click()
 {
-    auto* box = new TAboutBox(m_ctx.values, m_ctx.shell, m_ctx.dialogs, m_mainWindow);
+    auto* box = new TAboutBox(m_controls.values, m_ctx.shell, m_ctx.dialogs, m_controls.mainWindow);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     m_about = box;

@@ -2,6 +2,7 @@
 
 #include "core/online/updatecheck.h"
 #include "ui/app/commandcontext.h"
+#include "ui/online/onlineactions.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,15 +16,7 @@ class TAboutBox;
 class TChecker;
 class TFeedbackForm;
 class TNewVer;
-struct MainMenus;
-
-// What the online commands take from the program's start.
-struct OnlineStartup
-{
-    QString configHome;          // the per-user configuration folder, where the update check keeps its store
-    bool checkForUpdates = true; // false: the update check never starts
-    int checkTimeoutSeconds = 10;
-};
+struct AppValues;
 
 // The Help menu's online side: the update check started a second after the window and its notice, "Update
 // Notifications", "Send Feedback..." and "About...".
@@ -33,7 +26,18 @@ class OnlineCommands final : public QObject
     Q_DISABLE_COPY_MOVE(OnlineCommands)
 
 public:
-    OnlineCommands(const CommandContext& context, const MainMenus& menus, QWidget* mainWindow, OnlineStartup startup,
+    // The window the online windows belong to, the values the requests tell, and what the check takes from the
+    // program's start.
+    struct Controls
+    {
+        QWidget* mainWindow;
+        const AppValues& values;
+        QString configHome;          // the per-user configuration folder, where the update check keeps its store
+        bool checkForUpdates = true; // false: the update check never starts
+        int checkTimeoutSeconds = 10;
+    };
+
+    OnlineCommands(const CommandContext& context, const OnlineActions& actions, const Controls& controls,
                    QObject* parent = nullptr);
     // A check still running is cancelled and waited for: its request ends within about a second.
     ~OnlineCommands() override;
@@ -58,9 +62,8 @@ private:
     CheckEnvironment checkEnvironment() const;
 
     const CommandContext& m_ctx;
-    const MainMenus& m_menus;
-    QWidget* m_mainWindow;
-    const OnlineStartup m_startup;
+    const OnlineActions m_actions;
+    const Controls m_controls;
     QTimer TimerChecker;
     bool m_checkStarted = false;
     std::atomic<bool> m_cancel{false};

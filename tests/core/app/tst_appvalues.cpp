@@ -6,6 +6,9 @@
 #include "core/base/paths.h"
 #include "support/unprivileged.h"
 
+#include "buildconfig.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -105,6 +108,66 @@ private Q_SLOTS:
         QCOMPARE(ChooseDataFolder(program.path(), configRoot.path(), u"BRINDLE"_s, u"Tagscope"_s), expected);
         QVERIFY(QFileInfo(expected).isDir());
         QVERIFY(QDir(program.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
+
+    void workedOutAtStart_data()
+    {
+        QTest::addColumn<bool>("writableProgramFolder");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QChar>("separator");
+        QTest::newRow("writable folder, English")
+            << true << QLocale(QLocale::English, QLocale::UnitedStates) << QChar(u',');
+        QTest::newRow("read-only folder, German") << false << QLocale(QLocale::German, QLocale::Germany) << QChar(u';');
+    }
+
+    // What the window works out at its start, from this test program's own version data.
+    void workedOutAtStart()
+    {
+        QFETCH(bool, writableProgramFolder);
+        QFETCH(QLocale, locale);
+        QFETCH(QChar, separator);
+        QTemporaryDir program;
+        QTemporaryDir config;
+        AppStartup startup;
+        startup.programPath = QCoreApplication::applicationFilePath();
+        // Not even root can create a file in /proc.
+        startup.programFolder = writableProgramFolder ? program.path() : u"/proc"_s;
+        startup.configHome = config.path();
+        startup.locale = locale;
+        startup.serviceHost = u"service.example"_s;
+
+        const AppValues values = WorkOutAppValues(startup);
+        QCOMPARE(values.programPath, startup.programPath);
+        QCOMPARE(values.programFolder, startup.programFolder);
+        QCOMPARE(values.serviceHost, u"service.example"_s);
+        QCOMPARE(values.companyName, QStringLiteral(TAGSCOPE_COMPANY_NAME));
+        QCOMPARE(values.productName, QStringLiteral(TAGSCOPE_PRODUCT_NAME));
+        QCOMPARE(values.applicationName, QStringLiteral(TAGSCOPE_COMPANY_NAME " - " TAGSCOPE_PRODUCT_NAME));
+        // "%d.%d" of the file version: its first two numbers.
+        QCOMPARE(values.versionText, QStringLiteral(TAGSCOPE_VERSION).section(u'.', 0, 1));
+        QCOMPARE(values.listSeparator, separator);
+        const QString dataFolder = writableProgramFolder
+                                       ? program.path() + u'/'
+                                       : config.path() + u"/" TAGSCOPE_COMPANY_NAME "/" TAGSCOPE_PRODUCT_NAME "/"_s;
+        QCOMPARE(values.dataFolder, dataFolder);
+        QCOMPARE(values.settingsPath, dataFolder + u"settings.ini"_s);
+    }
+
+    // A program without version data: the start values are all there is.
+    void startWithoutVersionData()
+    {
+        QTemporaryDir program;
+        const QString path = program.filePath(u"not-a-program"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n") > 0);
+        file.close();
+        AppStartup startup;
+        startup.programPath = path;
+        startup.programFolder = program.path();
+        QVERIFY_THROWS_EXCEPTION(TagscopeError, WorkOutAppValues(startup));
+        const AppValues values = StartValues(startup);
+        QCOMPARE(values.programPath, path);
+        QVERIFY(values.dataFolder.isEmpty() && values.settingsPath.isEmpty() && values.applicationName.isEmpty());
     }
 
     void listSeparatorFollowsTheDecimalSeparator_data()

@@ -1,6 +1,8 @@
 #include "support/ui/appformfixture.h"
 
 #include "ui/app/appform.h"
+
+#include "core/filelist/filelistmodel.h"
 #include "ui/filelist/fileselection.h"
 #include "ui/metadata/metadatacommands.h"
 
@@ -33,7 +35,7 @@ QString AppFormFixture::layoutPath() const
     return state.filePath(u"BRINDLE/Tagscope/window.ini"_s);
 }
 
-TAppForm& AppFormFixture::start(const QString& programFolder, Deployment deployment)
+AppStartup AppFormFixture::startupFor(const QString& programFolder) const
 {
     AppStartup startup;
     startup.programPath = QCoreApplication::applicationFilePath();
@@ -44,10 +46,15 @@ TAppForm& AppFormFixture::start(const QString& programFolder, Deployment deploym
     startup.serviceHost = serviceHost;
     startup.checkForUpdates = checkForUpdates;
     startup.checkTimeoutSeconds = checkTimeoutSeconds;
-    form = std::make_unique<TAppForm>(startup, dialogs, shell);
+    return startup;
+}
+
+TAppForm& AppFormFixture::start(const QString& programFolder, Deployment deployment)
+{
+    form = std::make_unique<TAppForm>(startupFor(programFolder), dialogs, shell);
     // ExifTool's deployment writes the status bar when it ends; let it end before the test looks there.
     if (deployment == Deployment::Wait &&
-        !QTest::qWaitFor([this] { return form->metadata().isExifToolDeployed(); }, 30000))
+        !QTest::qWaitFor([this] { return commands<MetadataCommands>().isExifToolDeployed(); }, 30000))
         qWarning("ExifTool's deployment did not end");
     return *form;
 }
@@ -67,6 +74,11 @@ bool AppFormFixture::installExifToolPackage()
 QAction* AppFormFixture::action(const char* name) const
 {
     return child<QAction>(name);
+}
+
+FileRecords& AppFormFixture::records() const
+{
+    return qobject_cast<FileListModel*>(child<QTableView>("ListView1")->model())->records();
 }
 
 FileListSelection& AppFormFixture::listSelection() const

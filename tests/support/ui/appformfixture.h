@@ -43,10 +43,16 @@ struct AppFormFixture
         DoNotWait
     };
     TAppForm& start(const QString& programFolder = QString(), Deployment deployment = Deployment::Wait);
+    // What start() gives the window.
+    AppStartup startupFor(const QString& programFolder = QString()) const;
     // Puts the ExifTool package of this build beside the fixture's program.
     bool installExifToolPackage();
 
     template <typename T> T* child(const char* name) const { return form->findChild<T*>(QString::fromLatin1(name)); }
+    // A command class of the window, which it keeps as a child of its own.
+    template <typename T> T& commands() const { return *form->findChild<T*>(QString(), Qt::FindDirectChildrenOnly); }
+    // The listed files, as the list's model shows them.
+    FileRecords& records() const;
     QAction* action(const char* name) const;
     // The selection of the file list.
     FileListSelection& listSelection() const;

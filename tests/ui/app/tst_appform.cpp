@@ -1,6 +1,7 @@
 #include "support/ui/appformfixture.h"
 #include "ui/app/balloonhint.h"
 #include "ui/app/folderchoice.h"
+#include "ui/filelist/filelistcommands.h"
 #include "ui/app/qtdialogs.h"
 #include "ui/metadata/metadatacommands.h"
 
@@ -76,8 +77,6 @@ private Q_SLOTS:
         Fixture f;
         TAppForm& form = f.start();
         QCOMPARE(form.windowTitle(), u"BRINDLE - Tagscope"_s);
-        QCOMPARE(form.versionText(), u"1.0"_s);
-        QCOMPARE(form.DataFolder(), f.program.path() + u'/');
         QCOMPARE(readFile(f.settingsPath()), QByteArray("\xEF\xBB\xBF[Settings]\r\nFileMask=*\r\n\r\n"));
         QCOMPARE(f.child<QLineEdit>("EditFile")->text(), u"*"_s);
         QVERIFY(f.child<QCheckBox>("CheckBox3")->isChecked());
@@ -85,7 +84,7 @@ private Q_SLOTS:
         QVERIFY(f.child<QCheckBox>("CheckBox4")->isChecked());
         QVERIFY(!f.child<QCheckBox>("CheckBoxFile")->isChecked());
         QCOMPARE(f.label(), f.program.path());
-        QCOMPARE(form.folder().SelectedFolder(), f.program.path());
+        QCOMPARE(f.commands<FileListCommands>().folder().SelectedFolder(), f.program.path());
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 
@@ -105,7 +104,7 @@ private Q_SLOTS:
         QDir::setCurrent(cwd.path());
         const auto restoreCurrent = qScopeGuard([&] { QDir::setCurrent(before); });
         TAppForm form(startup, f.dialogs, f.shell);
-        QTRY_VERIFY_WITH_TIMEOUT(form.metadata().isExifToolDeployed(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.findChild<MetadataCommands*>()->isExifToolDeployed(), 30000);
 
         // The error ends the start-up: no caption, no settings, nothing staged anywhere.
         QCOMPARE(f.dialogs.messages.size(), 1);
@@ -124,7 +123,7 @@ private Q_SLOTS:
         Fixture f;
         TAppForm& form = f.start(u"/proc"_s);
         const QString dataFolder = f.config.path() + u"/BRINDLE/Tagscope/"_s;
-        QCOMPARE(form.DataFolder(), dataFolder);
+        QCOMPARE(form.windowTitle(), u"BRINDLE - Tagscope"_s);
         QCOMPARE(readFile(dataFolder + u"settings.ini"_s), QByteArray("\xEF\xBB\xBF[Settings]\r\nFileMask=*\r\n\r\n"));
     }
 
@@ -302,7 +301,7 @@ private Q_SLOTS:
 
         QCOMPARE(dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"one/photo.jpg"_s))}), Qt::CopyAction);
         QCOMPARE(f.label(), place.filePath(u"one"_s));
-        QCOMPARE(form.folder().SelectedFolder(), place.filePath(u"one"_s));
+        QCOMPARE(f.commands<FileListCommands>().folder().SelectedFolder(), place.filePath(u"one"_s));
 
         dropUrls(form, {QUrl::fromLocalFile(place.filePath(u"two"_s))});
         QCOMPARE(f.label(), place.filePath(u"two"_s));
@@ -318,7 +317,7 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.messages[0].caption, u"Error"_s);
         QCOMPARE(f.dialogs.messages[0].type, DialogType::Error);
         QCOMPARE(f.label(), place.filePath(u"two"_s));
-        QCOMPARE(form.folder().SelectedFolder(), place.filePath(u"two"_s));
+        QCOMPARE(f.commands<FileListCommands>().folder().SelectedFolder(), place.filePath(u"two"_s));
 
         // Offered a move, the window takes a copy, so that the file manager never deletes what was dropped; offered
         // only a move, it takes nothing.

@@ -48,10 +48,11 @@ private slots:
     void everyPictureDraws_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char* name :
-             {"tagscope", "folder48", "zoom", "exit", "help", "reverse", "feedback", "about", "folder-open16",
-              "document-blank16", "lightbulb64", "image16", "audio16", "video16", "archive16", "text16", "document16",
-              "logo", "cat", "arrow", "close", "like", "dislike"})
+        for (const char* name : {"tagscope",    "folder48",   "zoom",    "exit",          "help",
+                                 "reverse",     "feedback",   "about",   "folder-open16", "document-blank16",
+                                 "lightbulb64", "image16",    "audio16", "video16",       "archive16",
+                                 "text16",      "document16", "logo",    "cat",           "arrow",
+                                 "close",       "like",       "dislike"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
 

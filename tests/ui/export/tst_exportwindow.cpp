@@ -27,8 +27,8 @@ struct ExportFixture : AppFormFixture
     // Puts files straight into the list, as a scan would, and waits until the list shows them.
     void addFiles(int count, const QString& folder = u"/photos/"_s)
     {
-        FileRecords& records = form->fileRecords();
-        const std::size_t before = records.size();
+        FileRecords& list = records();
+        const std::size_t before = list.size();
         std::vector<TMyRecord> batch;
         for (int i = 0; i < count; ++i) {
             TMyRecord r;
@@ -38,14 +38,14 @@ struct ExportFixture : AppFormFixture
             r.FSize = qint64(before) + i;
             batch.push_back(std::move(r));
         }
-        records.append(batch);
+        list.append(batch);
         QTRY_COMPARE(form->findChild<QTableView*>(u"ListView1"_s)->model()->rowCount(), int(before) + count);
     }
 
     TFormExport* open()
     {
         action("ExporttoFile1")->trigger();
-        return form->exportCommands().lastDialog();
+        return commands<ExportCommands>().lastDialog();
     }
 
     // Presses Save with the save dialog answering file, and waits for the export to end.
@@ -238,7 +238,7 @@ private slots:
     {
         ExportFixture f;
         f.addFiles(3);
-        f.form->fileRecords().sort(3, true); // by size, largest first
+        f.records().sort(3, true); // by size, largest first
         TFormExport* dialog = f.open();
         in<QRadioButton>(dialog, "RadioButtonTXT")->setChecked(true);
         in<QCheckBox>(dialog, "CheckBox5")->setChecked(true);
@@ -260,7 +260,7 @@ private slots:
         ExportFixture f;
         f.addFiles(2);
         TFormExport* dialog = f.open();
-        f.form->fileRecords().clear();
+        f.records().clear();
         f.save(dialog, f.out.filePath(u"empty.html"_s));
         const QByteArray page = ReadWholeFile(f.out.filePath(u"empty.html"_s));
         QVERIFY(page.contains("<body>\r\n<tr><th>Name</th></tr>\r\n</body>"));
@@ -391,8 +391,7 @@ private slots:
         QVERIFY(exports > 0);
         const int beeps = f.shell.beeps;
         f.save(dialog, f.out.filePath(u"after.txt"_s));
-        QCOMPARE(ReadWholeFile(f.out.filePath(u"after.txt"_s)).count("\r\n"),
-                 qsizetype(f.form->fileRecords().size() + 1));
+        QCOMPARE(ReadWholeFile(f.out.filePath(u"after.txt"_s)).count("\r\n"), qsizetype(f.records().size() + 1));
         QCOMPARE(f.shell.beeps, beeps + 1);
     }
 };

@@ -150,7 +150,7 @@ struct ForeignNamesFixture : AppFormFixture
     }
     int rowOf(const QByteArray& name) const
     {
-        const FileRecords::Reader records = form->fileRecords().read();
+        const FileRecords::Reader records = this->records().read();
         for (std::size_t i = 0; i < records.size(); ++i) {
             if (records[i].FFullName() == held(name))
                 return int(i);
@@ -191,15 +191,14 @@ private slots:
         QCOMPARE(f.column0(), shown);
         QCOMPARE(f.model()->index(2, 1).data().toString(), u"JPG"_s);
         for (int row = 0; row < kSorted.size(); ++row)
-            QCOMPARE(EncodeFileName(f.form->fileRecords().at(std::size_t(row)).FFullName()), f.root() + kSorted[row]);
+            QCOMPARE(EncodeFileName(f.records().at(std::size_t(row)).FFullName()), f.root() + kSorted[row]);
 
         QTemporaryDir out;
         ExportOptions options;
         options.headers = false;
         options.output = ExportOutput::Txt;
         const QString exported = out.filePath(u"list.txt"_s);
-        QVERIFY(
-            WriteExport(exported, options, ExportSnapshot(f.form->fileRecords()), QLocale::c(), out.path()).written);
+        QVERIFY(WriteExport(exported, options, ExportSnapshot(f.records()), QLocale::c(), out.path()).written);
         QCOMPARE(ReadWholeFile(exported), "\xEF\xBB\xBF" + shown.join(u"\r\n"_s).toUtf8() + "\r\n");
 
         f.listSelection().setRows(RowSelection::all(f.model()->rowCount()));

@@ -127,12 +127,12 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.folderRequests.size(), 1);
         QCOMPARE(f.dialogs.folderRequests[0].title, u"Select folder:"_s);
         QCOMPARE(f.dialogs.folderRequests[0].okText, u"Select"_s);
-        QCOMPARE(f.dialogs.folderRequests[0].startFolder, f.form->folder().SelectedFolder());
+        QCOMPARE(f.dialogs.folderRequests[0].startFolder, f.commands<FileListCommands>().folder().SelectedFolder());
 
         f.chooseFolder(f.tree.path() + u'/');
         QCOMPARE(f.label(), f.tree.path());
         QCOMPARE(f.child<QLabel>("LabelDirectory")->toolTip(), f.tree.path());
-        QCOMPARE(f.form->folder().SelectedFolder(), f.tree.path() + u'/');
+        QCOMPARE(f.commands<FileListCommands>().folder().SelectedFolder(), f.tree.path() + u'/');
         QVERIFY(
             ReadWholeFile(f.settingsPath()).contains("LastFolderInput=" + QFile::encodeName(f.tree.path()) + "\r\n"));
     }
@@ -245,7 +245,7 @@ private Q_SLOTS:
         const int rows = f.model()->rowCount();
         QVERIFY(rows < ScanFixture::kDeepFiles);
         QCOMPARE(f.status(1), QString::number(rows) + (rows < 2 ? u" item"_s : u" items"_s));
-        QCOMPARE(f.form->fileRecords().size(), std::size_t(rows));
+        QCOMPARE(f.records().size(), std::size_t(rows));
         for (QWidget* control : f.scanControls())
             QVERIFY(control->isEnabled());
     }
@@ -256,13 +256,13 @@ private Q_SLOTS:
         f.makeDeepTree();
         f.chooseFolder(f.tree.path());
         f.button()->click();
-        QVERIFY(f.form->fileList().isScanning());
+        QVERIFY(f.commands<FileListCommands>().isScanning());
         f.form->close(); // stops the walk and waits for it; its reports are dropped
-        const std::size_t rows = f.form->fileRecords().size();
+        const std::size_t rows = f.records().size();
         QVERIFY(rows < ScanFixture::kDeepFiles);
         QCoreApplication::processEvents();
-        QCOMPARE(f.form->fileRecords().size(), rows); // nothing walks any more
-        QCOMPARE(f.shell.beeps, 0);                   // the end of a scan beeps, not the closing of the window
+        QCOMPARE(f.records().size(), rows); // nothing walks any more
+        QCOMPARE(f.shell.beeps, 0);         // the end of a scan beeps, not the closing of the window
         QVERIFY(f.dialogs.messages.isEmpty());
         f.form.reset();
     }
@@ -276,10 +276,10 @@ private Q_SLOTS:
         f.button()->click();
         QCoreApplication::processEvents(); // the close runs now, with the walk under way
         QVERIFY(f.form->isHidden());
-        const std::size_t rows = f.form->fileRecords().size();
+        const std::size_t rows = f.records().size();
         QVERIFY(rows < ScanFixture::kDeepFiles);
         QCoreApplication::processEvents();
-        QCOMPARE(f.form->fileRecords().size(), rows);
+        QCOMPARE(f.records().size(), rows);
         f.form.reset();
     }
 
@@ -347,8 +347,8 @@ private Q_SLOTS:
         QCOMPARE(indicator(), std::pair(0, Qt::AscendingOrder));
         clickHeader(3); // another column sorts ascending
         QCOMPARE(f.cell(2, 0), f.tree.filePath(u"a.jpg"_s));
-        QCOMPARE(f.form->fileList().sortState().SortedColumn, 3);
-        QVERIFY(!f.form->fileList().sortState().Descending);
+        QCOMPARE(f.commands<FileListCommands>().sortState().SortedColumn, 3);
+        QVERIFY(!f.commands<FileListCommands>().sortState().Descending);
         QCOMPARE(indicator(), std::pair(3, Qt::AscendingOrder));
 
         // The selected positions stay selected, whatever they show now.
@@ -356,11 +356,11 @@ private Q_SLOTS:
 
         // A new scan goes back to column 0 but keeps the direction.
         clickHeader(3);
-        QVERIFY(f.form->fileList().sortState().Descending);
+        QVERIFY(f.commands<FileListCommands>().sortState().Descending);
         QCOMPARE(indicator(), std::pair(3, Qt::DescendingOrder));
         f.scanAndWait();
-        QCOMPARE(f.form->fileList().sortState().SortedColumn, 0);
-        QVERIFY(f.form->fileList().sortState().Descending);
+        QCOMPARE(f.commands<FileListCommands>().sortState().SortedColumn, 0);
+        QVERIFY(f.commands<FileListCommands>().sortState().Descending);
         QCOMPARE(indicator(), std::pair(-1, Qt::AscendingOrder));
     }
 

@@ -277,79 +277,62 @@ private Q_SLOTS:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
     }
 
-    // Accepting what the save dialogs propose, in any order of the commands, writes each report beside the photo and
-    // never onto the photo or the copy without metadata.
-    void reportsNeverReplaceTheFileOrItsCopy_data()
-    {
-        QTest::addColumn<QStringList>("steps"); // "cancelled" or "saved" (Save As), "txt", "csv"
-        const QStringList commands{u"saveas"_s, u"txt"_s, u"csv"_s};
-        for (const QString& saveAs : {u"cancelled"_s, u"saved"_s}) {
-            QStringList order = commands;
-            std::sort(order.begin(), order.end());
-            do {
-                QStringList steps = order;
-                steps.replace(steps.indexOf(u"saveas"_s), saveAs);
-                QTest::newRow(qPrintable(steps.join(u", "_s))) << steps;
-            } while (std::next_permutation(order.begin(), order.end()));
-        }
-    }
-
+    // Accepting what the save dialogs propose, in every order of the commands, writes each report beside the photo
+    // and never onto the photo or the copy without metadata. One window goes through all the orders, as a user would.
     void reportsNeverReplaceTheFileOrItsCopy()
     {
-        QFETCH(QStringList, steps);
         MetadataFixture f;
         QVERIFY(f.listFiles());
         const QString photo = f.tree.filePath(u"Canon.jpg"_s);
         const QByteArray original = ReadWholeFile(photo);
         f.selectAndWait({f.rowOf(u"Canon.jpg"_s)});
         const QString report = f.pane()->toPlainText();
-        QTemporaryDir out;
-        const QString copy = out.filePath(u"clean.jpg"_s);
-        QByteArray copyBytes;
 
-        for (const QString& step : steps) {
-            if (step == u"cancelled"_s) {
-                f.dialogs.chooseNextSaveFile(std::nullopt);
-                f.action("SaveAs1")->trigger();
-            } else if (step == u"saved"_s) {
-                f.dialogs.chooseNextSaveFile(copy);
-                f.action("SaveAs1")->trigger();
-                QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy) && f.status(0).isEmpty(), 30000);
-                copyBytes = ReadWholeFile(copy);
-                QVERIFY(copyBytes.startsWith("\xFF\xD8"));
-            } else {
-                // Enter in the dialog, and Enter again should it ask to replace a file.
-                f.dialogs.acceptNextProposal();
-                f.action(step == u"txt"_s ? "SaveMetadataasTXT1" : "SaveMetadataasCSV1")->trigger();
-                QCOMPARE(f.dialogs.saveRequests.last().proposedName, photo + u'.' + step);
-                const QByteArray written = ReadWholeFile(photo + u'.' + step);
-                QVERIFY(step == u"txt"_s ? written.startsWith(report.section(u'\n', 0, 0).toUtf8())
-                                         : written.startsWith("ExifTool Version Number,"));
-            }
-            QCOMPARE(ReadWholeFile(photo), original);
-            if (!copyBytes.isEmpty())
-                QCOMPARE(ReadWholeFile(copy), copyBytes);
+        QStringList order{u"csv"_s, u"saveas"_s, u"txt"_s};
+        for (const QString& saveAs : {u"cancelled"_s, u"saved"_s}) {
+            std::sort(order.begin(), order.end());
+            do {
+                QStringList steps = order;
+                steps.replace(steps.indexOf(u"saveas"_s), saveAs);
+                const QByteArray name = steps.join(u", "_s).toUtf8();
+                QFile::remove(photo + u".txt"_s);
+                QFile::remove(photo + u".csv"_s);
+                QTemporaryDir out;
+                const QString copy = out.filePath(u"clean.jpg"_s);
+                QByteArray copyBytes;
+                for (const QString& step : steps) {
+                    if (step == u"cancelled"_s) {
+                        f.dialogs.chooseNextSaveFile(std::nullopt);
+                        f.action("SaveAs1")->trigger();
+                    } else if (step == u"saved"_s) {
+                        f.dialogs.chooseNextSaveFile(copy);
+                        f.action("SaveAs1")->trigger();
+                        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy) && f.status(0).isEmpty(), 30000);
+                        copyBytes = ReadWholeFile(copy);
+                        QVERIFY2(copyBytes.startsWith("\xFF\xD8"), name.constData());
+                    } else {
+                        // Enter in the dialog, and Enter again should it ask to replace a file.
+                        f.dialogs.acceptNextProposal();
+                        f.action(step == u"txt"_s ? "SaveMetadataasTXT1" : "SaveMetadataasCSV1")->trigger();
+                        QCOMPARE(f.dialogs.saveRequests.last().proposedName, photo + u'.' + step);
+                        const QByteArray written = ReadWholeFile(photo + u'.' + step);
+                        QVERIFY2(step == u"txt"_s ? written.startsWith(report.section(u'\n', 0, 0).toUtf8())
+                                                  : written.startsWith("ExifTool Version Number,"),
+                                 name.constData());
+                    }
+                    QVERIFY2(ReadWholeFile(photo) == original, name.constData());
+                    if (!copyBytes.isEmpty())
+                        QVERIFY2(ReadWholeFile(copy) == copyBytes, name.constData());
+                }
+            } while (std::next_permutation(order.begin(), order.end()));
         }
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 
     // A chosen name that would replace the reported file (also through a link), the copy without metadata just saved
     // or another listed file is refused; the dialog never proposes one.
-    void reportRefusesFilesItMustNotReplace_data()
-    {
-        QTest::addColumn<QString>("target"); // in the scanned folder, or "copy" for the copy just saved
-        QTest::addColumn<QString>("refusal");
-        QTest::newRow("the reported file") << u"Canon.jpg"_s << u"the file it describes"_s;
-        QTest::newRow("a link to it") << u"link.jpg"_s << u"the file it describes"_s;
-        QTest::newRow("the copy just saved") << u"copy"_s << u"the copy without metadata"_s;
-        QTest::newRow("another listed file") << u"Nikon.jpg"_s << u"a file of the list"_s;
-        QTest::newRow("a listed report") << u"Canon.jpg.txt"_s << u"a file of the list"_s;
-    }
-
     void reportRefusesFilesItMustNotReplace()
     {
-        QFETCH(QString, target);
-        QFETCH(QString, refusal);
         MetadataFixture f;
         // A listed file holds the name the TXT report would get: the dialog proposes the next free one.
         QVERIFY(f.listFiles({u"Canon.jpg"_s, u"Nikon.jpg"_s, u"Canon.jpg.txt"_s}));
@@ -361,16 +344,25 @@ private Q_SLOTS:
         f.action("SaveAs1")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy) && f.status(0).isEmpty(), 30000);
 
-        const QString path = target == u"copy"_s ? copy : f.tree.filePath(target);
-        const QByteArray before = ReadWholeFile(path);
-        for (const char* command : {"SaveMetadataasTXT1", "SaveMetadataasCSV1"}) {
-            f.dialogs.messages.clear();
-            f.dialogs.chooseNextSaveFile(path);
-            f.action(command)->trigger();
-            QCOMPARE(f.dialogs.messages.size(), 1);
-            QCOMPARE(f.dialogs.messages[0].caption, u"Warning"_s);
-            QVERIFY2(f.dialogs.messages[0].text.contains(refusal), qPrintable(f.dialogs.messages[0].text));
-            QCOMPARE(ReadWholeFile(path), before);
+        // The target, and what the refusal says.
+        const QList<std::pair<QString, QString>> refused{
+            {f.tree.filePath(u"Canon.jpg"_s), u"the file it describes"_s},
+            {f.tree.filePath(u"link.jpg"_s), u"the file it describes"_s},
+            {copy, u"the copy without metadata"_s},
+            {f.tree.filePath(u"Nikon.jpg"_s), u"a file of the list"_s},
+            {f.tree.filePath(u"Canon.jpg.txt"_s), u"a file of the list"_s},
+        };
+        for (const auto& [path, refusal] : refused) {
+            const QByteArray before = ReadWholeFile(path);
+            for (const char* command : {"SaveMetadataasTXT1", "SaveMetadataasCSV1"}) {
+                f.dialogs.messages.clear();
+                f.dialogs.chooseNextSaveFile(path);
+                f.action(command)->trigger();
+                QCOMPARE(f.dialogs.messages.size(), 1);
+                QCOMPARE(f.dialogs.messages[0].caption, u"Warning"_s);
+                QVERIFY2(f.dialogs.messages[0].text.contains(refusal), qPrintable(f.dialogs.messages[0].text));
+                QCOMPARE(ReadWholeFile(path), before);
+            }
         }
         QCOMPARE(f.dialogs.saveRequests[1].proposedName, f.tree.filePath(u"Canon.jpg (2).txt"_s));
         QCOMPARE(f.dialogs.saveRequests[2].proposedName, f.tree.filePath(u"Canon.jpg.csv"_s));
@@ -478,7 +470,7 @@ private Q_SLOTS:
         QVERIFY(f.installExifToolPackage());
         f.start();
         QCOMPARE(f.status(0), u"Ready"_s);
-        const QString folder = f.form->metadata().exifToolFolder();
+        const QString folder = f.commands<MetadataCommands>().exifToolFolder();
         QVERIFY(folder.endsWith(u"/brindlescope/"_s));
         QVERIFY(QFileInfo(folder + u"exiftool"_s).isExecutable());
         QVERIFY(QFileInfo(folder + u"exiftool_files"_s).isDir());
@@ -535,11 +527,11 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(f.child<QPushButton>("Button1")->text(), u"Start"_s, 20000);
         auto* list = f.child<QTableView>("ListView1");
         list->selectRow(0);
-        QVERIFY(!f.form->metadata().isExifToolDeployed());
+        QVERIFY(!f.commands<MetadataCommands>().isExifToolDeployed());
         QCOMPARE(f.status(0), u"Processing..."_s);
 
         ::close(std::exchange(lock, -1));
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->metadata().isExifToolDeployed(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.commands<MetadataCommands>().isExifToolDeployed(), 30000);
         QTRY_COMPARE_WITH_TIMEOUT(f.status(0), QString(), 30000);
         QCOMPARE(stableLines(f.child<QPlainTextEdit>("RichEdit1")->toPlainText()),
                  directReport(tree.filePath(u"Canon.jpg"_s)));

@@ -35,7 +35,7 @@ struct OnlineFixture : AppFormFixture
         checkForUpdates = check;
         checkTimeoutSeconds = timeout;
     }
-    OnlineCommands& online() const { return form->online(); }
+    OnlineCommands& online() const { return commands<OnlineCommands>(); }
     QAction* action(const char* name) const { return form->findChild<QAction*>(QString::fromLatin1(name)); }
     QString storePath() const { return online().storePath(); }
 
@@ -49,8 +49,7 @@ struct OnlineFixture : AppFormFixture
     }
 };
 
-template <typename T>
-T* childOf(QWidget* window, const char* name)
+template <typename T> T* childOf(QWidget* window, const char* name)
 {
     return window->findChild<T*>(QString::fromLatin1(name));
 }
@@ -208,9 +207,9 @@ void TestOnlineWindow::deliveredFeedbackClosesTheWindow()
     QCOMPARE(f.dialogs.messages.first().caption, u"Success"_s);
     QCOMPARE(f.dialogs.messages.first().type, DialogType::Information);
     QCOMPARE(f.server.requests().size(), 1);
-    QCOMPARE(f.server.requests().first().body,
-             QByteArray("cmd=feedback&appname=BRINDLE%20-%20Tagscope&version=") +
-                 f.form->versionText().toUtf8() + "&feedback=Works%20well.&email=ann%40example.de");
+    QCOMPARE(f.server.requests().first().body, QByteArray("cmd=feedback&appname=BRINDLE%20-%20Tagscope&version=") +
+                                                   WorkOutAppValues(f.startupFor()).versionText.toUtf8() +
+                                                   "&feedback=Works%20well.&email=ann%40example.de");
     QVERIFY(!QApplication::overrideCursor());
 }
 

@@ -1,0 +1,9 @@
+#pragma once
+
+class QAction;
+
+// The item that opens the export dialog.
+struct ExportActions
+{
+    QAction* ExporttoFile1; // "Save File List...", File menu
+};
