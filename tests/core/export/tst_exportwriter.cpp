@@ -1,11 +1,13 @@
 #include "core/export/exportwriter.h"
 
 #include "core/base/errors.h"
+#include "core/export/compoundfile.h"
 #include "core/export/spreadsheet.h"
 #include "core/filelist/filerecords.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -466,6 +468,35 @@ private slots:
         QCOMPARE(read.size(), kXlsMaxRows);
         QCOMPARE(read.first().toArray(), QJsonArray{u"0"_s});
         QCOMPARE(read.last().toArray(), QJsonArray{QString::number(kXlsMaxRows - 1)});
+    }
+
+    // A compound file names its stream in at most 31 characters: a longer name is refused before anything is written,
+    // not cut short.
+    void compoundFileStreamName_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("the longest name that fits") << 31;
+        QTest::newRow("one character more is refused") << 32;
+    }
+
+    void compoundFileStreamName()
+    {
+        QFETCH(int, length);
+        const QString name = QString(length, u'w');
+        QBuffer out;
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        try {
+            QVERIFY(WriteCompoundFile(out, name, {QByteArray("data")}));
+            QVERIFY2(length <= 31, "a name longer than its field was taken");
+            // The directory follows the header and the stream's 4,096 bytes; its second entry is the stream's.
+            const QByteArray entry = out.data().mid(512 + 4096 + 128, 128);
+            QCOMPARE(entry.first(2 * length), QByteArray(reinterpret_cast<const char*>(name.utf16()), 2 * length));
+            QCOMPARE(entry.mid(64, 2), QByteArray("\x40\x00", 2)); // 32 units with the terminating zero, in bytes
+        } catch (const TagscopeError& error) {
+            QVERIFY2(length > 31, qPrintable(error.message()));
+            QVERIFY2(error.message().contains(name), qPrintable(error.message()));
+            QCOMPARE(out.data(), QByteArray());
+        }
     }
 
     void cannotCreate_data()
