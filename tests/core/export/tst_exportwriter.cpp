@@ -470,6 +470,41 @@ private slots:
         QCOMPARE(read.last().toArray(), QJsonArray{QString::number(kXlsMaxRows - 1)});
     }
 
+    // A cell's text has a 16-bit length in an XLS workbook: the longest that fits is written whole, also when its
+    // characters run on over many records; one character more is refused rather than cut to its low bits.
+    void xlsWriterTextLength_data()
+    {
+        QTest::addColumn<QChar>("character");
+        QTest::addColumn<int>("length");
+        QTest::newRow("Latin-1, the longest that fits") << QChar(u'\u00E4') << 65535;
+        QTest::newRow("beyond Latin-1, the longest that fits") << QChar(u'\u5B57') << 65535;
+        QTest::newRow("one character more is refused") << QChar(u'\u00E4') << 65536;
+    }
+
+    void xlsWriterTextLength()
+    {
+        QFETCH(QChar, character);
+        QFETCH(int, length);
+        const QString fileName = path(u"text.xls"_s);
+        const QString text = QString(length, character);
+        const std::unique_ptr<SpreadsheetWriter> writer = CreateXlsWriter(fileName);
+        writer->addRow({u"before"_s, text, u"after"_s});
+        if (length > 65535) {
+            try {
+                writer->finish();
+                QFAIL("the XLS writer took a text longer than its length field");
+            } catch (const TagscopeError& error) {
+                QVERIFY2(error.message().contains(fileName) && error.message().contains(u"65536"_s) &&
+                             error.message().contains(u"65535"_s),
+                         qPrintable(error.message()));
+            }
+            QVERIFY(!QFile::exists(fileName));
+            return;
+        }
+        writer->finish();
+        QCOMPARE(readBack(u"xls"_s, fileName).value(u"rows"_s).toArray(), rowsOf({{u"before"_s, text, u"after"_s}}));
+    }
+
     // A compound file names its stream in at most 31 characters: a longer name is refused before anything is written,
     // not cut short.
     void compoundFileStreamName_data()
