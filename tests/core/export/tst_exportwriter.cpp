@@ -363,6 +363,31 @@ private slots:
         QCOMPARE(FolderEntries(dir()), QStringList{name});
     }
 
+    void spreadsheetReadBack_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("tree");
+        QTest::newRow("XLS") << u"list.xls"_s << false;
+        QTest::newRow("XLS, tree") << u"list.xls"_s << true;
+        QTest::newRow("XLSX") << u"list.xlsx"_s << false;
+        QTest::newRow("XLSX, tree") << u"list.xlsx"_s << true;
+    }
+
+    // The cells hold exactly the column texts, as the CSV fields hold them before quoting, whatever the names hold:
+    // the separators, quotes, blanks, tabs and line breaks, and the blanks of the tree layout.
+    void spreadsheetReadBack()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, tree);
+        const qint64 key = QDateTime(QDate(2024, 2, 29), QTime(13, 5)).toSecsSinceEpoch();
+        const QString fileName = path(name);
+        const ExportOptions o = options(ExportOutput::Spreadsheet, tree ? u"NEDSht"_s : u"NEDSh"_s);
+        const ExportResult result = WriteExport(fileName, o, awkwardRecords(key), kLocale, dir());
+        QCOMPARE(result.spreadsheetFailure, QString());
+        const QJsonObject sheet = readBack(IsXlsxName(name) ? u"xlsx"_s : u"xls"_s, fileName);
+        QCOMPARE(sheet.value(u"rows"_s).toArray(), rowsOf(awkwardRows(key, tree)));
+    }
+
     // One column whose last field is empty: the line is as empty as a line of no columns, but the column still gets
     // its width. The last file is that of the fuzz input fuzz/corpus/splitdelimited/extension-only-empty.
     void oneEmptyColumnLast_data() { spreadsheets_data(); }
