@@ -120,7 +120,7 @@ ExportLineBuilder::ExportLineBuilder(const ExportOptions& options, const QLocale
       m_unit(options.output == ExportOutput::Html ? u"&nbsp;"_s : u" "_s)
 {}
 
-QStringList ExportLineBuilder::labels() const
+QStringList ExportLineBuilder::headerCells() const
 {
     QStringList labels;
     if (m_options.name)
@@ -136,7 +136,7 @@ QStringList ExportLineBuilder::labels() const
 
 QString ExportLineBuilder::header() const
 {
-    const QStringList labels = this->labels();
+    const QStringList labels = headerCells();
     if (m_options.output == ExportOutput::Html) {
         QString row = u"<tr>"_s;
         for (const QString& label : labels)
@@ -146,7 +146,7 @@ QString ExportLineBuilder::header() const
     return joined(labels, false);
 }
 
-QStringList ExportLineBuilder::fields(const ExportRecord& record)
+QStringList ExportLineBuilder::rowCells(const ExportRecord& record)
 {
     QStringList texts;
     if (m_options.name) {
@@ -174,14 +174,14 @@ QStringList ExportLineBuilder::cells(const QString& line) const
 {
     QStringList cells = SplitDelimited(line, m_separator);
     // Every line has one field per column; only the line of a single empty field splits into fewer.
-    if (cells.isEmpty() && labels().size() == 1)
+    if (cells.isEmpty() && headerCells().size() == 1)
         cells.append(QString());
     return cells;
 }
 
 QString ExportLineBuilder::line(const ExportRecord& record)
 {
-    QStringList texts = fields(record);
+    QStringList texts = rowCells(record);
     if (m_options.output == ExportOutput::Html) {
         QString row;
         row.reserve(16 + 10 * texts.size() +

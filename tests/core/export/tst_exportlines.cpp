@@ -113,7 +113,7 @@ private slots:
             ExportLineBuilder builder(options, QLocale(QLocale::English, QLocale::UnitedStates));
             for (const QString& name : names) {
                 const ExportRecord record{u"/x"_s, name, u"A\"B,C;"_s, kUnknownDateKey, 7};
-                const QStringList fields = builder.fields(record);
+                const QStringList fields = builder.rowCells(record);
                 QCOMPARE(SplitDelimited(builder.line(record), separator), fields);
             }
         }
@@ -148,7 +148,7 @@ private slots:
         options.date = columns.contains(u'D');
         ExportLineBuilder builder(options, QLocale(QLocale::English, QLocale::UnitedStates));
         const ExportRecord record{u"/x/"_s, name, extension, kUnknownDateKey, -1};
-        QCOMPARE(builder.fields(record), cells);
+        QCOMPARE(builder.rowCells(record), cells);
         QCOMPARE(builder.cells(builder.line(record)), cells);
         QCOMPARE(builder.cells(builder.header()).size(), cells.size());
     }
