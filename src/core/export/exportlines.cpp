@@ -46,46 +46,6 @@ QString TxtField(const QString& text)
 
 } // namespace
 
-QStringList SplitDelimited(QStringView line, QChar separator)
-{
-    QStringList fields;
-    qsizetype i = 0;
-    const qsizetype size = line.size();
-    while (i < size) {
-        QString field;
-        if (line[i] == u'"') {
-            ++i;
-            while (i < size) {
-                if (line[i] == u'"') {
-                    if (i + 1 < size && line[i + 1] == u'"') {
-                        field += u'"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i; // the closing quote
-                    break;
-                }
-                field += line[i++];
-            }
-            // Anything up to the next separator belongs to no field of a line the export built.
-            while (i < size && line[i] != separator)
-                ++i;
-        } else {
-            const qsizetype end = line.indexOf(separator, i);
-            const qsizetype stop = end < 0 ? size : end;
-            field = line.sliced(i, stop - i).toString();
-            i = stop;
-        }
-        fields.append(field);
-        if (i < size && line[i] == separator) {
-            ++i;
-            if (i == size)
-                fields.append(QString());
-        }
-    }
-    return fields;
-}
-
 QString HtmlEscaped(QStringView text)
 {
     if (std::none_of(text.begin(), text.end(),
@@ -168,15 +128,6 @@ QStringList ExportLineBuilder::rowCells(const ExportRecord& record)
     if (m_options.size)
         texts.append(QString::number(record.size));
     return texts;
-}
-
-QStringList ExportLineBuilder::cells(const QString& line) const
-{
-    QStringList cells = SplitDelimited(line, m_separator);
-    // Every line has one field per column; only the line of a single empty field splits into fewer.
-    if (cells.isEmpty() && headerCells().size() == 1)
-        cells.append(QString());
-    return cells;
 }
 
 QString ExportLineBuilder::line(const ExportRecord& record)

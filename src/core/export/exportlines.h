@@ -60,10 +60,6 @@ int KacTaneSlashVar(QStringView dosyaadi);
 // tree view"); unchanged when it lies no deeper.
 QString TreeviewYap(const QString& dosyaadi, const QString& bosluk, int KacTaneSlashGozardiEt);
 
-// A line of CSV or spreadsheet fields back into its fields, with separator as the only delimiter and the double quote
-// as the quote character; an empty line has no fields, and a separator at the very end adds an empty field.
-QStringList SplitDelimited(QStringView line, QChar separator);
-
 // text with "&", "<", ">" and '"' written as HTML entities, so that a file name shows as text and runs nothing.
 QString HtmlEscaped(QStringView text);
 
@@ -86,9 +82,6 @@ public:
     // its spreadsheet row, one per column even when the text is empty. (For HTML the name comes escaped, with the
     // tree layout's entities.)
     QStringList rowCells(const ExportRecord& record);
-    // A line this builder built (CSV or spreadsheet), or its header line, back into its fields: SplitDelimited, and
-    // for a line of one empty field, which is as empty as a line of no fields, that one field.
-    QStringList cells(const QString& line) const;
 
     QChar separator() const { return m_separator; }
 

@@ -388,8 +388,8 @@ private slots:
         QCOMPARE(sheet.value(u"rows"_s).toArray(), rowsOf(awkwardRows(key, tree)));
     }
 
-    // One column whose last field is empty: the line is as empty as a line of no columns, but the column still gets
-    // its width. The last file is that of the fuzz input fuzz/corpus/splitdelimited/extension-only-empty.
+    // One column whose last text is empty: that row still has its one (empty) cell, so the column still gets its
+    // width, unlike an export of no columns.
     void oneEmptyColumnLast_data() { spreadsheets_data(); }
 
     void oneEmptyColumnLast()
