@@ -4,11 +4,12 @@
 #include "fuzzsupport.h"
 
 #include "core/base/textlines.h"
-#include "core/export/exportlines.h"
 #include "core/metadata/metadataexport.h"
 #include "core/metadata/metadatareport.h"
 
 #include <QStringDecoder>
+
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,6 +30,44 @@ bool wellFormedPane(const QString& pane)
             return false;
     }
     return pane.isEmpty() || pane.endsWith(u"\r\n"_s);
+}
+
+// A CSV row back into its fields, as a strict reader takes it: a field that begins with a double quote runs to its
+// closing quote, two double quotes inside standing for one, and is followed by the separator or the row's end; any
+// other field runs to the next separator and holds no double quote, carriage return or line feed. Nothing when the
+// row is not such a row.
+std::optional<QStringList> csvFields(QStringView row, QChar separator)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    for (;;) {
+        QString field;
+        if (i < row.size() && row[i] == u'"') {
+            for (++i;; ++i) {
+                if (i == row.size())
+                    return std::nullopt;
+                if (row[i] == u'"') {
+                    if (i + 1 == row.size() || row[i + 1] != u'"')
+                        break;
+                    ++i;
+                }
+                field += row[i];
+            }
+            ++i; // the closing quote
+        } else {
+            for (; i < row.size() && row[i] != separator; ++i) {
+                if (row[i] == u'"' || row[i] == u'\r' || row[i] == u'\n')
+                    return std::nullopt;
+                field += row[i];
+            }
+        }
+        fields.append(field);
+        if (i == row.size())
+            return fields;
+        if (row[i] != separator)
+            return std::nullopt;
+        ++i;
+    }
 }
 
 } // namespace
@@ -57,10 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QStringList rows = MetadataCsvRows(pane, separator);
         FUZZ_CHECK(rows.size() == lines.size());
         for (qsizetype i = 0; i < rows.size(); ++i) {
-            const QStringList fields = SplitDelimited(rows[i], separator);
-            FUZZ_CHECK(fields.size() == 2);
-            const QString& name = fields[0];
-            const QString& value = fields[1];
+            const std::optional<QStringList> fields = csvFields(rows[i], separator);
+            FUZZ_CHECK(fields && fields->size() == 2);
+            const QString& name = fields->at(0);
+            const QString& value = fields->at(1);
             FUZZ_CHECK(!name.contains(u':') && !hasBlankEnds(name) && !hasBlankEnds(value));
             const qsizetype colon = lines[i].indexOf(u':');
             if (colon < 0) {

@@ -1,5 +1,7 @@
 #include "core/app/versionblock.h"
 
+#include "core/base/littleendian.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -21,20 +23,6 @@ qsizetype align4(qsizetype offset)
     return (offset + 3) & ~qsizetype(3);
 }
 
-void appendWord(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void appendDword(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
 void padTo4(QByteArray& out)
 {
     out.append(align4(out.size()) - out.size(), '\0');
@@ -45,8 +33,8 @@ QByteArray utf16WithNul(const QString& text)
     QByteArray bytes;
     bytes.reserve((text.size() + 1) * 2);
     for (const QChar c : text)
-        appendWord(bytes, c.unicode());
-    appendWord(bytes, 0);
+        AppendUInt16LE(bytes, c.unicode());
+    AppendUInt16LE(bytes, 0);
     return bytes;
 }
 
@@ -67,24 +55,24 @@ void checkFixedVersion(const QVersionNumber& version)
 // MS holds the first two numbers (major in the high word), LS the last two.
 void appendVersionPair(QByteArray& out, const QVersionNumber& version)
 {
-    appendDword(out, quint32(segment(version, 0)) << 16 | segment(version, 1));
-    appendDword(out, quint32(segment(version, 2)) << 16 | segment(version, 3));
+    AppendUInt32LE(out, quint32(segment(version, 0)) << 16 | segment(version, 1));
+    AppendUInt32LE(out, quint32(segment(version, 2)) << 16 | segment(version, 3));
 }
 
 QByteArray fixedFileInfo(const QVersionNumber& fileVersion, const QVersionNumber& productVersion)
 {
     QByteArray info;
-    appendDword(info, FixedFileInfoSignature);
-    appendDword(info, FixedFileInfoStructVersion);
+    AppendUInt32LE(info, FixedFileInfoSignature);
+    AppendUInt32LE(info, FixedFileInfoStructVersion);
     appendVersionPair(info, fileVersion);
     appendVersionPair(info, productVersion);
-    appendDword(info, FixedFileFlagsMask);
-    appendDword(info, 0); // file flags
-    appendDword(info, 0); // operating system: VOS_UNKNOWN, this is no Windows program
-    appendDword(info, FixedFileTypeApp);
-    appendDword(info, 0); // file subtype
-    appendDword(info, 0); // file date, high
-    appendDword(info, 0); // file date, low
+    AppendUInt32LE(info, FixedFileFlagsMask);
+    AppendUInt32LE(info, 0); // file flags
+    AppendUInt32LE(info, 0); // operating system: VOS_UNKNOWN, this is no Windows program
+    AppendUInt32LE(info, FixedFileTypeApp);
+    AppendUInt32LE(info, 0); // file subtype
+    AppendUInt32LE(info, 0); // file date, high
+    AppendUInt32LE(info, 0); // file date, low
     Q_ASSERT(info.size() == FixedFileInfoSize);
     return info;
 }
@@ -106,9 +94,9 @@ void serialize(const VersionNode& node, QByteArray& out)
     const qsizetype valueLength = node.isText ? node.value.size() / 2 : node.value.size();
     if (valueLength > NodeLengthLimit)
         throw std::length_error("version data value too long");
-    appendWord(out, 0); // wLength, set below
-    appendWord(out, quint16(valueLength));
-    appendWord(out, node.isText ? 1 : 0);
+    AppendUInt16LE(out, 0); // wLength, set below
+    AppendUInt16LE(out, quint16(valueLength));
+    AppendUInt16LE(out, node.isText ? 1 : 0);
     out.append(utf16WithNul(node.key));
     padTo4(out);
     out.append(node.value);
@@ -119,7 +107,7 @@ void serialize(const VersionNode& node, QByteArray& out)
     const qsizetype length = out.size() - start;
     if (length > NodeLengthLimit)
         throw std::length_error("version data node too long");
-    qToLittleEndian(quint16(length), out.data() + start);
+    PutUInt16LE(out, start, quint16(length));
 }
 
 quint16 wordAt(QByteArrayView block, qsizetype offset)
@@ -253,8 +241,8 @@ VersionNode VersionBlockBuilder::rootNode() const
     if (m_varFileInfo) {
         VersionNode translation{QStringLiteral("Translation"), false, {}, {}};
         for (const auto& [language, codePage] : m_translations) {
-            appendWord(translation.value, language);
-            appendWord(translation.value, codePage);
+            AppendUInt16LE(translation.value, language);
+            AppendUInt16LE(translation.value, codePage);
         }
         VersionNode varFileInfo = groupNode(QStringLiteral("VarFileInfo"));
         varFileInfo.children.push_back(std::move(translation));

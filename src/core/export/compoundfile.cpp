@@ -1,7 +1,9 @@
 #include "core/export/compoundfile.h"
 
+#include "core/base/errors.h"
+#include "core/base/littleendian.h"
+
 #include <QIODevice>
-#include <QtEndian>
 
 #include <algorithm>
 #include <vector>
@@ -17,16 +19,8 @@ constexpr quint32 kDifatSector = 0xFFFFFFFC;
 constexpr quint32 kNoStream = 0xFFFFFFFF;
 constexpr qsizetype kEntriesPerSector = kSectorSize / 4; // of the FAT
 constexpr qsizetype kDifatInHeader = 109;
-
-void put16(QByteArray& bytes, qsizetype at, quint16 value)
-{
-    qToLittleEndian(value, bytes.data() + at);
-}
-
-void put32(QByteArray& bytes, qsizetype at, quint32 value)
-{
-    qToLittleEndian(value, bytes.data() + at);
-}
+// The characters of a directory entry's name: 32 UTF-16 units with the terminating zero.
+constexpr qsizetype kMaxNameLength = 31;
 
 qsizetype sectorsFor(qsizetype bytes)
 {
@@ -36,19 +30,26 @@ qsizetype sectorsFor(qsizetype bytes)
 // One 128-byte directory entry.
 QByteArray directoryEntry(const QString& name, quint8 type, quint32 child, quint32 start, quint32 size)
 {
+    if (name.size() > kMaxNameLength) {
+        throw TagscopeError(QStringLiteral("the stream name \"%1\" has %2 characters, more than the %3 a compound file "
+                                           "holds.")
+                                .arg(name)
+                                .arg(name.size())
+                                .arg(kMaxNameLength));
+    }
     QByteArray entry(128, '\0');
     if (type != 0) {
-        for (qsizetype i = 0; i < name.size() && i < 31; ++i)
-            put16(entry, 2 * i, name.at(i).unicode());
-        put16(entry, 64, quint16(2 * (std::min<qsizetype>(name.size(), 31) + 1))); // with its terminating zero
+        for (qsizetype i = 0; i < name.size(); ++i)
+            PutUInt16LE(entry, 2 * i, name.at(i).unicode());
+        PutUInt16LE(entry, 64, quint16(2 * (name.size() + 1))); // with its terminating zero
         entry[66] = char(type);
         entry[67] = 1; // black, in the red-black tree of siblings
     }
-    put32(entry, 68, kNoStream); // left sibling
-    put32(entry, 72, kNoStream); // right sibling
-    put32(entry, 76, child);
-    put32(entry, 116, start);
-    put32(entry, 120, size);
+    PutUInt32LE(entry, 68, kNoStream); // left sibling
+    PutUInt32LE(entry, 72, kNoStream); // right sibling
+    PutUInt32LE(entry, 76, child);
+    PutUInt32LE(entry, 116, start);
+    PutUInt32LE(entry, 120, size);
     return entry;
 }
 
@@ -60,6 +61,11 @@ bool WriteCompoundFile(QIODevice& out, const QString& streamName, const QList<QB
     for (const QByteArray& part : streamParts)
         streamSize += part.size();
     streamSize = std::max(streamSize, kMiniStreamCutoff);
+    // Made first, so that a name or a size the entry cannot hold fails before anything is written.
+    const QByteArray directory =
+        directoryEntry(QStringLiteral("Root Entry"), 5, 1, kEndOfChain, 0) +
+        directoryEntry(streamName, 2, kNoStream, 0, FieldValue<quint32>(streamSize, u"the size of the stream")) +
+        directoryEntry({}, 0, kNoStream, 0, 0) + directoryEntry({}, 0, kNoStream, 0, 0);
     const qsizetype streamSectors = sectorsFor(streamSize);
     constexpr qsizetype directorySectors = 1; // four entries: the root, the stream and two unused ones
 
@@ -85,20 +91,20 @@ bool WriteCompoundFile(QIODevice& out, const QString& streamName, const QList<QB
     QByteArray header(kSectorSize, '\0');
     static constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     header.replace(0, 8, QByteArray(kSignature, 8));
-    put16(header, 24, 0x003E); // minor version
-    put16(header, 26, 0x0003); // major version: 512-byte sectors
-    put16(header, 28, 0xFFFE); // little endian
-    put16(header, 30, 9);      // sector size 2^9
-    put16(header, 32, 6);      // mini sector size 2^6
-    put32(header, 44, quint32(fatSectors));
-    put32(header, 48, directoryStart);
-    put32(header, 56, quint32(kMiniStreamCutoff));
-    put32(header, 60, kEndOfChain); // no mini FAT
-    put32(header, 64, 0);
-    put32(header, 68, difatSectors > 0 ? difatStart : kEndOfChain);
-    put32(header, 72, quint32(difatSectors));
+    PutUInt16LE(header, 24, 0x003E); // minor version
+    PutUInt16LE(header, 26, 0x0003); // major version: 512-byte sectors
+    PutUInt16LE(header, 28, 0xFFFE); // little endian
+    PutUInt16LE(header, 30, 9);      // sector size 2^9
+    PutUInt16LE(header, 32, 6);      // mini sector size 2^6
+    PutUInt32LE(header, 44, quint32(fatSectors));
+    PutUInt32LE(header, 48, directoryStart);
+    PutUInt32LE(header, 56, quint32(kMiniStreamCutoff));
+    PutUInt32LE(header, 60, kEndOfChain); // no mini FAT
+    PutUInt32LE(header, 64, 0);
+    PutUInt32LE(header, 68, difatSectors > 0 ? difatStart : kEndOfChain);
+    PutUInt32LE(header, 72, quint32(difatSectors));
     for (qsizetype i = 0; i < kDifatInHeader; ++i)
-        put32(header, 76 + 4 * i, i < fatSectors ? fatStart + quint32(i) : kFreeSector);
+        PutUInt32LE(header, 76 + 4 * i, i < fatSectors ? fatStart + quint32(i) : kFreeSector);
 
     std::vector<quint32> fat(std::size_t(fatSectors * kEntriesPerSector), kFreeSector);
     for (qsizetype i = 0; i < streamSectors; ++i)
@@ -121,12 +127,9 @@ bool WriteCompoundFile(QIODevice& out, const QString& streamName, const QList<QB
     // The stream fills whole sectors.
     if (!write(QByteArray(streamSectors * kSectorSize - written, '\0')))
         return false;
-    const QByteArray directory = directoryEntry(QStringLiteral("Root Entry"), 5, 1, kEndOfChain, 0) +
-                                 directoryEntry(streamName, 2, kNoStream, 0, quint32(streamSize)) +
-                                 directoryEntry({}, 0, kNoStream, 0, 0) + directoryEntry({}, 0, kNoStream, 0, 0);
     QByteArray fatBytes(fatSectors * kSectorSize, '\0');
     for (std::size_t i = 0; i < fat.size(); ++i)
-        put32(fatBytes, qsizetype(4 * i), fat[i]);
+        PutUInt32LE(fatBytes, qsizetype(4 * i), fat[i]);
     if (!write(directory) || !write(fatBytes))
         return false;
     // The DIFAT sectors: the FAT sectors after the first 109, and each time the next DIFAT sector.
@@ -134,9 +137,9 @@ bool WriteCompoundFile(QIODevice& out, const QString& streamName, const QList<QB
         QByteArray sector(kSectorSize, '\0');
         for (qsizetype k = 0; k < kEntriesPerSector - 1; ++k) {
             const qsizetype fatIndex = kDifatInHeader + d * (kEntriesPerSector - 1) + k;
-            put32(sector, 4 * k, fatIndex < fatSectors ? fatStart + quint32(fatIndex) : kFreeSector);
+            PutUInt32LE(sector, 4 * k, fatIndex < fatSectors ? fatStart + quint32(fatIndex) : kFreeSector);
         }
-        put32(sector, kSectorSize - 4, d + 1 < difatSectors ? difatStart + quint32(d + 1) : kEndOfChain);
+        PutUInt32LE(sector, kSectorSize - 4, d + 1 < difatSectors ? difatStart + quint32(d + 1) : kEndOfChain);
         if (!write(sector))
             return false;
     }

@@ -46,46 +46,6 @@ QString TxtField(const QString& text)
 
 } // namespace
 
-QStringList SplitDelimited(QStringView line, QChar separator)
-{
-    QStringList fields;
-    qsizetype i = 0;
-    const qsizetype size = line.size();
-    while (i < size) {
-        QString field;
-        if (line[i] == u'"') {
-            ++i;
-            while (i < size) {
-                if (line[i] == u'"') {
-                    if (i + 1 < size && line[i + 1] == u'"') {
-                        field += u'"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i; // the closing quote
-                    break;
-                }
-                field += line[i++];
-            }
-            // Anything up to the next separator belongs to no field of a line the export built.
-            while (i < size && line[i] != separator)
-                ++i;
-        } else {
-            const qsizetype end = line.indexOf(separator, i);
-            const qsizetype stop = end < 0 ? size : end;
-            field = line.sliced(i, stop - i).toString();
-            i = stop;
-        }
-        fields.append(field);
-        if (i < size && line[i] == separator) {
-            ++i;
-            if (i == size)
-                fields.append(QString());
-        }
-    }
-    return fields;
-}
-
 QString HtmlEscaped(QStringView text)
 {
     if (std::none_of(text.begin(), text.end(),
@@ -120,7 +80,7 @@ ExportLineBuilder::ExportLineBuilder(const ExportOptions& options, const QLocale
       m_unit(options.output == ExportOutput::Html ? u"&nbsp;"_s : u" "_s)
 {}
 
-QStringList ExportLineBuilder::labels() const
+QStringList ExportLineBuilder::headerCells() const
 {
     QStringList labels;
     if (m_options.name)
@@ -136,7 +96,7 @@ QStringList ExportLineBuilder::labels() const
 
 QString ExportLineBuilder::header() const
 {
-    const QStringList labels = this->labels();
+    const QStringList labels = headerCells();
     if (m_options.output == ExportOutput::Html) {
         QString row = u"<tr>"_s;
         for (const QString& label : labels)
@@ -146,7 +106,7 @@ QString ExportLineBuilder::header() const
     return joined(labels, false);
 }
 
-QStringList ExportLineBuilder::fields(const ExportRecord& record)
+QStringList ExportLineBuilder::rowCells(const ExportRecord& record)
 {
     QStringList texts;
     if (m_options.name) {
@@ -170,18 +130,9 @@ QStringList ExportLineBuilder::fields(const ExportRecord& record)
     return texts;
 }
 
-QStringList ExportLineBuilder::cells(const QString& line) const
-{
-    QStringList cells = SplitDelimited(line, m_separator);
-    // Every line has one field per column; only the line of a single empty field splits into fewer.
-    if (cells.isEmpty() && labels().size() == 1)
-        cells.append(QString());
-    return cells;
-}
-
 QString ExportLineBuilder::line(const ExportRecord& record)
 {
-    QStringList texts = fields(record);
+    QStringList texts = rowCells(record);
     if (m_options.output == ExportOutput::Html) {
         QString row;
         row.reserve(16 + 10 * texts.size() +

@@ -30,7 +30,7 @@ struct ExportOptions
     bool size = false;
     bool treeview = false; // indent the names as a folder tree (only with the Name column)
     ExportOutput output = ExportOutput::Html;
-    QChar listSeparator = u','; // the separator of CSV and spreadsheet lines
+    QChar listSeparator = u','; // the separator of CSV lines
     QString title;              // the application name, the title of an HTML page
 };
 
@@ -60,36 +60,32 @@ int KacTaneSlashVar(QStringView dosyaadi);
 // tree view"); unchanged when it lies no deeper.
 QString TreeviewYap(const QString& dosyaadi, const QString& bosluk, int KacTaneSlashGozardiEt);
 
-// A line of CSV or spreadsheet fields back into its fields, with separator as the only delimiter and the double quote
-// as the quote character; an empty line has no fields, and a separator at the very end adds an empty field.
-QStringList SplitDelimited(QStringView line, QChar separator);
-
 // text with "&", "<", ">" and '"' written as HTML entities, so that a file name shows as text and runs nothing.
 QString HtmlEscaped(QStringView text);
 
-// Builds the lines of one export: the header line and one line per file, for the output's kind. The tree layout's
-// baseline is fixed at the first file whose name is written, so a builder serves one press of Save.
+// Builds the lines of one export, the header line and one line per file, for the output's kind; or for a spreadsheet
+// the cells of those rows. The tree layout's baseline is fixed at the first file whose name is written, so a builder
+// serves one press of Save.
 class ExportLineBuilder final
 {
 public:
     ExportLineBuilder(const ExportOptions& options, const QLocale& locale);
 
-    // The header line (TXT, CSV, spreadsheet: the labels joined by the separator, never quoted), or for HTML the
-    // header row.
+    // The header line (TXT, CSV: the labels joined by the separator, never quoted), or for HTML the header row.
     QString header() const;
-    // The file's line (TXT: texts joined by TAB, a tab or line break in them shown as its control picture; CSV and
-    // spreadsheet: quoted fields joined by the separator), or for HTML its table row.
+    // The file's line (TXT: texts joined by TAB, a tab or line break in them shown as its control picture; CSV: quoted
+    // fields joined by the separator), or for HTML its table row.
     QString line(const ExportRecord& record);
-    // The texts of the file's fields before they are quoted or joined (the tree layout applied).
-    QStringList fields(const ExportRecord& record);
-    // A line this builder built (CSV or spreadsheet), or its header line, back into its fields: SplitDelimited, and
-    // for a line of one empty field, which is as empty as a line of no fields, that one field.
-    QStringList cells(const QString& line) const;
+    // The cells of the header row of a spreadsheet: the labels of the checked columns.
+    QStringList headerCells() const;
+    // The texts of the file's checked columns with the tree layout applied, neither quoted nor joined: the cells of
+    // its spreadsheet row, one per column even when the text is empty. (For HTML the name comes escaped, with the
+    // tree layout's entities.)
+    QStringList rowCells(const ExportRecord& record);
 
     QChar separator() const { return m_separator; }
 
 private:
-    QStringList labels() const;
     QString joined(const QStringList& texts, bool quote) const;
 
     const ExportOptions m_options;

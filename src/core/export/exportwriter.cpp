@@ -175,22 +175,20 @@ ExportResult writeSpreadsheet(const QString& fileName, const ExportOptions& opti
     try {
         const std::unique_ptr<SpreadsheetWriter> writer =
             xlsx ? CreateXlsxWriter(fileName, tempFolder) : CreateXlsWriter(fileName);
-        // Each line is built as for CSV and split back into its fields, so the cells hold exactly the texts of the
-        // CSV fields, unquoted.
-        qsizetype lastFields = 0;
-        const auto addLine = [&](const QString& line) {
-            const QStringList fields = builder.cells(line);
-            writer->addRow(fields);
-            lastFields = fields.size();
+        // The columns of the last row get their width: with no row at all, none does.
+        qsizetype lastCells = 0;
+        const auto addRow = [&](const QStringList& cells) {
+            writer->addRow(cells);
+            lastCells = cells.size();
         };
         if (options.headers)
-            addLine(builder.header());
+            addRow(builder.headerCells());
         for (std::size_t i = 0; i < records.size(); ++i) {
             if (!loop.next(i))
                 return Stopped();
-            addLine(builder.line(records[i]));
+            addRow(builder.rowCells(records[i]));
         }
-        writer->setColumnWidth(int(lastFields), 40);
+        writer->setColumnWidth(int(lastCells), 40);
         writer->finish();
     } catch (const TagscopeError& error) {
         return SpreadsheetFailed(error.message());

@@ -7,7 +7,8 @@
 "kind" is "zip" (Office Open XML) or "compound" (Excel 97-2003) by the file's first bytes; "formats" the number
 formats of the filled cells; "widths" the widths of the columns that have one, by column number from 1, as a
 spreadsheet program shows them (in characters of the default font, digits seven pixels wide with five pixels of
-margin). Trailing empty cells of a row are left out.
+margin). Trailing empty cells of a row are left out. An XLSX text has its "_xHHHH_" escapes (a carriage return is
+written as "_x000D_", which XML would not keep) decoded, as a spreadsheet program decodes them; openpyxl leaves them.
 """
 import csv
 import json
@@ -41,6 +42,7 @@ def read_csv(path, separator):
 
 def read_xlsx(path):
     import openpyxl
+    from openpyxl.utils.escape import unescape
 
     book = openpyxl.load_workbook(path)
     sheet = book.worksheets[0]
@@ -48,7 +50,8 @@ def read_xlsx(path):
     for row in sheet.iter_rows():
         values = []
         for cell in row:
-            values.append("" if cell.value is None else cell.value)
+            value = unescape(cell.value) if isinstance(cell.value, str) else cell.value
+            values.append("" if value is None else value)
             if cell.value is not None:
                 formats.add(cell.number_format)
         rows.append(trimmed(values))

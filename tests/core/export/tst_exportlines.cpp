@@ -66,91 +66,48 @@ private slots:
         QCOMPARE(TreeviewYap(path, unit, baseline), indented);
     }
 
-    void splitDelimited_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QChar>("separator");
-        QTest::addColumn<QStringList>("fields");
-
-        QTest::newRow("empty line has no fields") << QString() << QChar(u',') << QStringList{};
-        QTest::newRow("one field") << u"Name"_s << QChar(u',') << QStringList{u"Name"_s};
-        QTest::newRow("three fields") << u"/a.jpg,JPG,2048"_s << QChar(u',')
-                                      << QStringList{u"/a.jpg"_s, u"JPG"_s, u"2048"_s};
-        QTest::newRow("quoted field with the separator")
-            << u"\"/Trip/b,c.png\",PNG,-1"_s << QChar(u',') << QStringList{u"/Trip/b,c.png"_s, u"PNG"_s, u"-1"_s};
-        QTest::newRow("doubled quotes") << u"\"say \"\"hi\"\"\";x"_s << QChar(u';')
-                                        << QStringList{u"say \"hi\""_s, u"x"_s};
-        QTest::newRow("separator at the end adds an empty field")
-            << u"/a.jpg,"_s << QChar(u',') << QStringList{u"/a.jpg"_s, QString()};
-        QTest::newRow("empty field in the middle")
-            << u"a,,b"_s << QChar(u',') << QStringList{u"a"_s, QString(), u"b"_s};
-        QTest::newRow("blanks are ordinary") << u" a , b "_s << QChar(u',') << QStringList{u" a "_s, u" b "_s};
-        QTest::newRow("the other separator is text") << u"a,b;c"_s << QChar(u';') << QStringList{u"a,b"_s, u"c"_s};
-        QTest::newRow("quoted empty field") << u"\"\",x"_s << QChar(u',') << QStringList{QString(), u"x"_s};
-        QTest::newRow("unclosed quote runs to the end") << u"\"a,b"_s << QChar(u',') << QStringList{u"a,b"_s};
-    }
-
-    void splitDelimited()
-    {
-        QFETCH(QString, line);
-        QFETCH(QChar, separator);
-        QFETCH(QStringList, fields);
-        QCOMPARE(SplitDelimited(line, separator), fields);
-    }
-
-    // Every line the export builds splits back into exactly its column texts.
-    void splitUndoesTheLineBuilding()
-    {
-        const QStringList names = {u"/plain.jpg"_s,        u"/b,c.png"_s,     u"/b;c.png"_s, u"/\"q\".jpg"_s,
-                                   u"/a,\"b\";c.jpg"_s,    u"/ blank .jpg"_s, u"/\".jpg"_s,  u"/,"_s,
-                                   u"/two\r\nlines.jpg"_s, u"/\n"_s,          u"/\r"_s};
-        for (const QChar separator : {QChar(u','), QChar(u';')}) {
-            ExportOptions options;
-            options.output = ExportOutput::Csv;
-            options.listSeparator = separator;
-            options.extension = true;
-            options.size = true;
-            ExportLineBuilder builder(options, QLocale(QLocale::English, QLocale::UnitedStates));
-            for (const QString& name : names) {
-                const ExportRecord record{u"/x"_s, name, u"A\"B,C;"_s, kUnknownDateKey, 7};
-                const QStringList fields = builder.fields(record);
-                QCOMPARE(SplitDelimited(builder.line(record), separator), fields);
-            }
-        }
-    }
-
-    // A line of one empty field is as empty as a line of no fields; the cells still hold the one field. The first row
-    // is the fuzz input fuzz/corpus/splitdelimited/extension-only-empty.
-    void cellsOfBuiltLines_data()
+    // A spreadsheet row has one cell per checked column, even when its text is empty (a row of one empty cell, whose
+    // CSV line is as empty as a line of no columns, still fills its column), and the cells hold the texts unquoted.
+    void spreadsheetCells_data()
     {
         QTest::addColumn<QString>("columns");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("extension");
+        QTest::addColumn<QStringList>("header");
         QTest::addColumn<QStringList>("cells");
 
-        QTest::newRow("one empty column") << u"E"_s << QString() << QString() << QStringList{QString()};
-        QTest::newRow("no column") << QString() << u"a.jpg"_s << u"jpg"_s << QStringList{};
-        QTest::newRow("one column") << u"N"_s << u"a.jpg"_s << u"jpg"_s << QStringList{u"/x/a.jpg"_s};
-        QTest::newRow("two empty columns") << u"ED"_s << QString() << QString() << QStringList{QString(), QString()};
-        QTest::newRow("a lone double quote") << u"E"_s << QString() << u"\""_s << QStringList{u"\""_s};
+        QTest::newRow("one empty column")
+            << u"E"_s << QString() << QString() << QStringList{u"Extension"_s} << QStringList{QString()};
+        QTest::newRow("no column") << QString() << u"a.jpg"_s << u"jpg"_s << QStringList{} << QStringList{};
+        QTest::newRow("one column") << u"N"_s << u"a.jpg"_s << u"jpg"_s << QStringList{u"Name"_s}
+                                    << QStringList{u"/x/a.jpg"_s};
+        QTest::newRow("two empty columns")
+            << u"ED"_s << QString() << QString() << QStringList{u"Extension"_s, u"Date"_s}
+            << QStringList{QString(), QString()};
+        QTest::newRow("a lone double quote")
+            << u"E"_s << QString() << u"\""_s << QStringList{u"Extension"_s} << QStringList{u"\""_s};
+        QTest::newRow("separators and quotes stay as they are")
+            << u"NES"_s << u"b,c \"q\";d.png"_s << u"P,G"_s << QStringList{u"Name"_s, u"Extension"_s, u"Size"_s}
+            << QStringList{u"/x/b,c \"q\";d.png"_s, u"P,G"_s, u"-1"_s};
     }
 
-    void cellsOfBuiltLines()
+    void spreadsheetCells()
     {
         QFETCH(QString, columns);
         QFETCH(QString, name);
         QFETCH(QString, extension);
+        QFETCH(QStringList, header);
         QFETCH(QStringList, cells);
         ExportOptions options;
-        options.output = ExportOutput::Csv;
+        options.output = ExportOutput::Spreadsheet;
         options.name = columns.contains(u'N');
         options.extension = columns.contains(u'E');
         options.date = columns.contains(u'D');
+        options.size = columns.contains(u'S');
         ExportLineBuilder builder(options, QLocale(QLocale::English, QLocale::UnitedStates));
         const ExportRecord record{u"/x/"_s, name, extension, kUnknownDateKey, -1};
-        QCOMPARE(builder.fields(record), cells);
-        QCOMPARE(builder.cells(builder.line(record)), cells);
-        QCOMPARE(builder.cells(builder.header()).size(), cells.size());
+        QCOMPARE(builder.headerCells(), header);
+        QCOMPARE(builder.rowCells(record), cells);
     }
 
     void htmlEscaped()

@@ -1,11 +1,13 @@
 #include "core/export/exportwriter.h"
 
 #include "core/base/errors.h"
+#include "core/export/compoundfile.h"
 #include "core/export/spreadsheet.h"
 #include "core/filelist/filerecords.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -361,8 +363,33 @@ private slots:
         QCOMPARE(FolderEntries(dir()), QStringList{name});
     }
 
-    // One column whose last field is empty: the line is as empty as a line of no columns, but the column still gets
-    // its width. The last file is that of the fuzz input fuzz/corpus/splitdelimited/extension-only-empty.
+    void spreadsheetReadBack_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("tree");
+        QTest::newRow("XLS") << u"list.xls"_s << false;
+        QTest::newRow("XLS, tree") << u"list.xls"_s << true;
+        QTest::newRow("XLSX") << u"list.xlsx"_s << false;
+        QTest::newRow("XLSX, tree") << u"list.xlsx"_s << true;
+    }
+
+    // The cells hold exactly the column texts, as the CSV fields hold them before quoting, whatever the names hold:
+    // the separators, quotes, blanks, tabs and line breaks, and the blanks of the tree layout.
+    void spreadsheetReadBack()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, tree);
+        const qint64 key = QDateTime(QDate(2024, 2, 29), QTime(13, 5)).toSecsSinceEpoch();
+        const QString fileName = path(name);
+        const ExportOptions o = options(ExportOutput::Spreadsheet, tree ? u"NEDSht"_s : u"NEDSh"_s);
+        const ExportResult result = WriteExport(fileName, o, awkwardRecords(key), kLocale, dir());
+        QCOMPARE(result.spreadsheetFailure, QString());
+        const QJsonObject sheet = readBack(IsXlsxName(name) ? u"xlsx"_s : u"xls"_s, fileName);
+        QCOMPARE(sheet.value(u"rows"_s).toArray(), rowsOf(awkwardRows(key, tree)));
+    }
+
+    // One column whose last text is empty: that row still has its one (empty) cell, so the column still gets its
+    // width, unlike an export of no columns.
     void oneEmptyColumnLast_data() { spreadsheets_data(); }
 
     void oneEmptyColumnLast()
@@ -466,6 +493,70 @@ private slots:
         QCOMPARE(read.size(), kXlsMaxRows);
         QCOMPARE(read.first().toArray(), QJsonArray{u"0"_s});
         QCOMPARE(read.last().toArray(), QJsonArray{QString::number(kXlsMaxRows - 1)});
+    }
+
+    // A cell's text has a 16-bit length in an XLS workbook: the longest that fits is written whole, also when its
+    // characters run on over many records; one character more is refused rather than cut to its low bits.
+    void xlsWriterTextLength_data()
+    {
+        QTest::addColumn<QChar>("character");
+        QTest::addColumn<int>("length");
+        QTest::newRow("Latin-1, the longest that fits") << QChar(u'\u00E4') << 65535;
+        QTest::newRow("beyond Latin-1, the longest that fits") << QChar(u'\u5B57') << 65535;
+        QTest::newRow("one character more is refused") << QChar(u'\u00E4') << 65536;
+    }
+
+    void xlsWriterTextLength()
+    {
+        QFETCH(QChar, character);
+        QFETCH(int, length);
+        const QString fileName = path(u"text.xls"_s);
+        const QString text = QString(length, character);
+        const std::unique_ptr<SpreadsheetWriter> writer = CreateXlsWriter(fileName);
+        writer->addRow({u"before"_s, text, u"after"_s});
+        if (length > 65535) {
+            try {
+                writer->finish();
+                QFAIL("the XLS writer took a text longer than its length field");
+            } catch (const TagscopeError& error) {
+                QVERIFY2(error.message().contains(fileName) && error.message().contains(u"65536"_s) &&
+                             error.message().contains(u"65535"_s),
+                         qPrintable(error.message()));
+            }
+            QVERIFY(!QFile::exists(fileName));
+            return;
+        }
+        writer->finish();
+        QCOMPARE(readBack(u"xls"_s, fileName).value(u"rows"_s).toArray(), rowsOf({{u"before"_s, text, u"after"_s}}));
+    }
+
+    // A compound file names its stream in at most 31 characters: a longer name is refused before anything is written,
+    // not cut short.
+    void compoundFileStreamName_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("the longest name that fits") << 31;
+        QTest::newRow("one character more is refused") << 32;
+    }
+
+    void compoundFileStreamName()
+    {
+        QFETCH(int, length);
+        const QString name = QString(length, u'w');
+        QBuffer out;
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        try {
+            QVERIFY(WriteCompoundFile(out, name, {QByteArray("data")}));
+            QVERIFY2(length <= 31, "a name longer than its field was taken");
+            // The directory follows the header and the stream's 4,096 bytes; its second entry is the stream's.
+            const QByteArray entry = out.data().mid(512 + 4096 + 128, 128);
+            QCOMPARE(entry.first(2 * length), QByteArray(reinterpret_cast<const char*>(name.utf16()), 2 * length));
+            QCOMPARE(entry.mid(64, 2), QByteArray("\x40\x00", 2)); // 32 units with the terminating zero, in bytes
+        } catch (const TagscopeError& error) {
+            QVERIFY2(length > 31, qPrintable(error.message()));
+            QVERIFY2(error.message().contains(name), qPrintable(error.message()));
+            QCOMPARE(out.data(), QByteArray());
+        }
     }
 
     void cannotCreate_data()
