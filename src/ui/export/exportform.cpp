@@ -70,7 +70,7 @@ QGroupBox* makeGroup(const char* name, const QString& caption, QWidget* parent, 
 TFormExport::TFormExport(const CommandContext& context, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint),
-      m_ctx(context)
+      m_ctx(context), m_outcome(this, [this](const Outcome& outcome) { exportEnded(outcome); })
 {
     setObjectName(u"FormExport"_s);
     setWindowTitle(u"Export to File"_s);
@@ -225,9 +225,7 @@ void TFormExport::Button1Click()
         } catch (...) {
             outcome.error = std::current_exception();
         }
-        m_outcome.put(std::move(outcome));
-        QMetaObject::invokeMethod(
-            this, [this] { exportEnded(); }, Qt::QueuedConnection);
+        m_outcome.post(std::move(outcome));
     });
 }
 
@@ -239,27 +237,26 @@ void TFormExport::showProgress()
     m_progress->setValue(int(std::min<qint64>(m_rowsDone.load(std::memory_order_relaxed), total)));
 }
 
-void TFormExport::exportEnded()
+void TFormExport::exportEnded(const Outcome& outcome)
 {
     m_worker.join();
     m_progressTimer.stop();
     m_progress->hide();
     Button1->setEnabled(true);
-    const std::optional<Outcome> outcome = m_outcome.take();
     if (m_closed) {
         deleteLater();
         return;
     }
-    if (!outcome || outcome->result.stopped)
+    if (outcome.result.stopped)
         return;
-    if (outcome->error) {
+    if (outcome.error) {
         // A file that cannot be created is reported as any other error, and no beep follows.
-        m_ctx.run([&] { std::rethrow_exception(outcome->error); });
+        m_ctx.run([&] { std::rethrow_exception(outcome.error); });
         return;
     }
-    if (!outcome->result.spreadsheetFailure.isEmpty()) {
+    if (!outcome.result.spreadsheetFailure.isEmpty()) {
         m_ctx.dialogs.showMessage(
-            BuildMessageBox(outcome->result.spreadsheetFailure, DialogType::Warning, {DialogButton::OK}, u"WARNING"_s));
+            BuildMessageBox(outcome.result.spreadsheetFailure, DialogType::Warning, {DialogButton::OK}, u"WARNING"_s));
     }
     m_ctx.shell.beep();
 }

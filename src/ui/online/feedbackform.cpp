@@ -21,9 +21,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include <atomic>
-#include <memory>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -70,7 +67,8 @@ void showChoice(QFrame* panel, bool chosen)
 
 TFeedbackForm::TFeedbackForm(const AppValues& values, DesktopShell& shell, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_values(values), m_shell(shell), m_dialogs(dialogs)
+      m_values(values), m_shell(shell), m_dialogs(dialogs),
+      m_delivered(this, [this](bool delivered) { finishSending(delivered); })
 {
     setObjectName(u"FeedbackForm"_s);
     setFont(Tahoma(11));
@@ -231,15 +229,10 @@ void TFeedbackForm::BitBtn1Click()
                                               FeedbackText(m_like, m_dislike, comment), email);
 
     setSending(true);
-    // The outcome crosses as an atomic: the finished signal's hand-over happens inside Qt, out of the sight of
-    // ThreadSanitizer.
-    auto delivered = std::make_shared<std::atomic<bool>>(false);
-    QThread* post = QThread::create([host = m_values.serviceHost, fields, timeout = m_timeoutSeconds, delivered] {
-        delivered->store(SendFeedback(host, fields, timeout), std::memory_order_release);
-    });
+    // The post holds nothing of the window, which may be destroyed before it ends.
+    QThread* post = QThread::create([host = m_values.serviceHost, fields, timeout = m_timeoutSeconds,
+                                     delivered = m_delivered] { delivered.post(SendFeedback(host, fields, timeout)); });
     connect(post, &QThread::finished, post, &QObject::deleteLater);
-    connect(post, &QThread::finished, this,
-            [this, delivered] { finishSending(delivered->load(std::memory_order_acquire)); });
     post->start();
 }
 
