@@ -11,10 +11,3 @@ extern const int kMalformedVersionDataError;
 // headers. Throws TagscopeError with SystemErrorText() when the file cannot be read (the system's error code), has
 // no such section (kNoVersionDataError) or a section that cannot be read whole (kMalformedVersionDataError).
 QByteArray ReadVersionBlock(const QString& fileName);
-
-// The text of an error of the operating system: "System Error.  Code: <code>.\r\n<the system's message>", or
-// "A call to an OS function failed" for code 0.
-QString SystemErrorText(int code);
-
-// Throws TagscopeError with SystemErrorText(code).
-[[noreturn]] void RaiseSystemError(int code);

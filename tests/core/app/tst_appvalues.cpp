@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <stdexcept>
 
 using namespace Qt::Literals::StringLiterals;
@@ -214,6 +215,31 @@ private Q_SLOTS:
     {
         QCOMPARE(ErrorReportText(std::make_exception_ptr(SilentAbort())), QString());
         QCOMPARE(ErrorReportText(std::make_exception_ptr(std::runtime_error("std error"))), u"std error."_s);
+    }
+
+    // The tests run in the C.UTF-8 locale, whose messages are the English ones.
+    void systemErrorTexts_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no code") << 0 << u"Success"_s << u"A call to an OS function failed"_s;
+        QTest::newRow("ENOENT") << ENOENT << u"No such file or directory"_s
+                                << u"System Error.  Code: 2.\r\nNo such file or directory"_s;
+        QTest::newRow("EBADMSG") << EBADMSG << u"Bad message"_s << u"System Error.  Code: 74.\r\nBad message"_s;
+    }
+    void systemErrorTexts()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QFETCH(QString, text);
+        QCOMPARE(SystemErrorMessage(code), message);
+        QCOMPARE(SystemErrorText(code), text);
+        try {
+            RaiseSystemError(code);
+        } catch (const TagscopeError& e) {
+            QCOMPARE(e.message(), text);
+        }
     }
 
     void customMessageDialogLayout_data()
