@@ -1,6 +1,5 @@
 #include "core/platform/versionresource.h"
 
-#include "core/app/versionblock.h"
 #include "core/base/errors.h"
 #include "core/platform/posixfs.h"
 

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+// The ELF section of the executable that holds the version data block.
+inline constexpr char VersionSectionName[] = ".tagscope_version";
+
 // The system's error codes for a file without version data and for a malformed block.
 extern const int kNoVersionDataError;
 extern const int kMalformedVersionDataError;
