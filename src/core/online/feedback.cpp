@@ -3,7 +3,7 @@
 #include "core/base/trim.h"
 #include "core/online/checkreply.h"
 #include "core/online/postform.h"
-#include "core/online/updatecheck.h"
+#include "core/online/serviceaddress.h"
 
 #include <QRegularExpression>
 

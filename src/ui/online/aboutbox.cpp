@@ -3,6 +3,7 @@
 #include "core/app/appvalues.h"
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
+#include "core/online/serviceaddress.h"
 #include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 #include "ui/online/windowdrag.h"
@@ -154,7 +155,7 @@ void TAboutBox::createControls()
     Label5->setFont(linkFont);
     setTextColor(Label5, QColor(0, 255, 0));
     Label5->setCursor(Qt::PointingHandCursor);
-    Label5->setToolTip(makerAddress(u"https"_s, u"/"_s));
+    Label5->setToolTip(ServiceAddress(true, host, u"/"_s));
     // A program that contacts no host has no address to show or open.
     Label5->setVisible(!host.isEmpty());
     Label5->installEventFilter(this);
@@ -216,13 +217,6 @@ void TAboutBox::setMenuRunner(MenuRunner runner)
     m_menuRunner = std::move(runner);
 }
 
-QString TAboutBox::makerAddress(const QString& scheme, const QString& path) const
-{
-    if (m_values.serviceHost.isEmpty())
-        return {};
-    return scheme + u"://"_s + m_values.serviceHost + path;
-}
-
 void TAboutBox::BitBtn1Click()
 {
     accept();
@@ -241,26 +235,26 @@ void TAboutBox::PopupBelowButton(QAbstractButton* button, QMenu* menu)
     m_popupGuard.closed(button, menu);
 }
 
-void TAboutBox::openMakerPage(const QString& scheme, const QString& path)
+void TAboutBox::openMakerPage(bool https, const QString& path)
 {
     // Whether the browser could be started is not reported: the user sees it either way.
-    if (const QString address = makerAddress(scheme, path); !address.isEmpty())
+    if (const QString address = ServiceAddress(https, m_values.serviceHost, path); !address.isEmpty())
         m_shell.openUrl(QUrl(address));
 }
 
 void TAboutBox::Label5Click()
 {
-    openMakerPage(u"https"_s, u"/"_s);
+    openMakerPage(true, u"/"_s);
 }
 
 void TAboutBox::Credits1Click()
 {
-    openMakerPage(u"https"_s, u"/blog/credits-and-acknowledgements/"_s);
+    openMakerPage(true, u"/blog/credits-and-acknowledgements/"_s);
 }
 
 void TAboutBox::Howtouninstall1Click()
 {
-    openMakerPage(u"http"_s, u"/blog/how-to-uninstall-brindle-software/"_s);
+    openMakerPage(false, u"/blog/how-to-uninstall-brindle-software/"_s);
 }
 
 void TAboutBox::LicensePrivacyPolicy1Click()

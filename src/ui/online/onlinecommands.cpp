@@ -1,6 +1,7 @@
 #include "ui/online/onlinecommands.h"
 
 #include "core/app/appvalues.h"
+#include "core/online/serviceaddress.h"
 #include "core/platform/machineid.h"
 #include "ui/app/mainmenus.h"
 #include "ui/online/aboutbox.h"
