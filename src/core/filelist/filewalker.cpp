@@ -329,8 +329,8 @@ bool FileWalker::passes(const char* rawName)
     m_nameIsForeign = m_decoder.hasError();
     // A name that is not UTF-8 is tested as it is shown.
     if (m_nameIsForeign)
-        return m_filter.matches(ShownFileName(DecodeFileName(bytes)));
-    return m_filter.matches(QStringView(m_decoded.constData(), end));
+        return NameMatchesFilter(ShownFileName(DecodeFileName(bytes)), m_filter);
+    return NameMatchesFilter(QStringView(m_decoded.constData(), end), m_filter);
 }
 
 void FileWalker::addFile(const char* rawName, const QString& folder, const FolderListing::Status* status)
