@@ -6,6 +6,7 @@
 #include "core/filelist/filerecords.h"
 #include "core/platform/privatetemp.h"
 #include "ui/app/commandcontext.h"
+#include "ui/app/dialogcentring.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -77,12 +77,7 @@ TFormExport::TFormExport(const CommandContext& context, QWidget* mainWindow)
     setModal(false);
     createControls();
     setFixedSize(532, 290);
-    // Centred on the screen of the main window.
-    if (const QScreen* screen = mainWindow ? mainWindow->screen() : nullptr) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnMainWindowScreen(this, mainWindow);
 
     connect(Button1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });

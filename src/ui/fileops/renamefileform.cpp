@@ -5,13 +5,13 @@
 #include "core/filelist/filerecords.h"
 #include "core/fileops/fileops.h"
 #include "ui/app/commandcontext.h"
+#include "ui/app/dialogcentring.h"
 
 #include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include <utility>
 
@@ -95,11 +95,7 @@ TFormRenameFile::TFormRenameFile(const CommandContext& context, const QString& f
     setTabOrder(Edit1, Button1);
     setTabOrder(Button1, Button2);
     setFixedSize(677, 90);
-    if (const QScreen* screen = mainWindow ? mainWindow->screen() : nullptr) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnMainWindowScreen(this, mainWindow);
 
     connect(Button1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });

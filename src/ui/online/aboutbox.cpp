@@ -4,6 +4,7 @@
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
 #include "core/online/serviceaddress.h"
+#include "ui/app/dialogcentring.h"
 #include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 #include "ui/online/windowdrag.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -62,7 +62,7 @@ TAboutBox::TAboutBox(const AppValues& values, DesktopShell& shell, Dialogs& dial
     createControls();
     HighDPIImageYukle();
 
-    centreOnScreen();
+    CentreOnMainWindowScreen(this, parent);
 
     tmTimer = new QTimer(this);
     tmTimer->setObjectName(u"tmTimer"_s);
@@ -195,16 +195,6 @@ void TAboutBox::FormAfterMonitorDpiChanged()
 {
     HighDPIImageYukle();
     StartRain();
-}
-
-void TAboutBox::centreOnScreen()
-{
-    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame(QPoint(), frameGeometry().size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 void TAboutBox::setTickClock(PopupGuard::TickClock clock)
@@ -371,9 +361,8 @@ void TAboutBox::showEvent(QShowEvent* event)
     if (m_watchingScreen || !windowHandle())
         return;
     m_watchingScreen = true;
-    // The window's frame and its screen are known once the window exists: the whole window is centred, the pictures
-    // take the screen's scale, and the rain, which has not fallen yet, is laid over it.
-    centreOnScreen();
+    // The window's frame and its screen are known once the window exists: the pictures take the screen's scale, and
+    // the rain, which has not fallen yet, is laid over the whole window.
     HighDPIImageYukle();
     if (m_rain.tickCounter() == 0 && frameGeometry().size() != QSize(m_rain.bitmapWidth(), m_rain.bitmapHeight()))
         StartRain();

@@ -75,7 +75,6 @@ protected:
 
 private:
     void createControls();
-    void centreOnScreen();
     // Starts the rain from scratch: the grid from the window's present outer size, tick 0.
     void StartRain();
     // Clears the picture and seeds the drops again, on the grid recorded at the start.

@@ -5,6 +5,7 @@
 #include "core/app/dialogs.h"
 #include "core/base/trim.h"
 #include "core/online/feedback.h"
+#include "ui/app/dialogcentring.h"
 #include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -175,8 +175,7 @@ void TFeedbackForm::FormCreate()
 {
     setWindowTitle(m_values.productName + u" feedback"_s);
     showChoices();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnMainWindowScreen(this, parentWidget());
     Memo1->setFocus();
 }
 
