@@ -2,6 +2,7 @@
 #include "core/app/datafolder.h"
 #include "core/app/dialogs.h"
 #include "core/app/windowplacement.h"
+#include "core/app/windowstate.h"
 #include "core/base/errors.h"
 #include "core/base/paths.h"
 #include "support/unprivileged.h"
@@ -44,6 +45,68 @@ private Q_SLOTS:
         QFETCH(QRect, expected);
         const QRect primary(0, 0, 1600, 1000);
         QCOMPARE(FitOntoScreens(window, {primary, QRect(1600, 0, 1280, 1200)}, primary), expected);
+    }
+
+    // What the window's layout file gives back, written or not.
+    void windowState()
+    {
+        QTemporaryDir stateHome;
+        const QString path = WindowState::FilePath(stateHome.path(), u"BRINDLE"_s, u"Tagscope"_s);
+        QCOMPARE(path, stateHome.path() + u"/BRINDLE/Tagscope/window.ini"_s);
+
+        const WindowState missing = WindowState::Read(path);
+        QCOMPARE(missing.geometry, std::nullopt);
+        QVERIFY(!missing.maximized);
+        QCOMPARE(missing.paneWidth, 0);
+        QVERIFY(missing.columns.isEmpty());
+
+        WindowState state;
+        state.geometry = QRect(-20, 30, 1000, 600);
+        state.maximized = true;
+        state.paneWidth = 295;
+        state.columns = QByteArray("\x00\xFFheader", 8);
+        QVERIFY(state.write(path)); // makes the folders on the way
+        const WindowState read = WindowState::Read(path);
+        QCOMPARE(read.geometry, state.geometry);
+        QCOMPARE(read.maximized, true);
+        QCOMPARE(read.paneWidth, 295);
+        QCOMPARE(read.columns, state.columns);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Window]\nGeometry=@Rect(0 0 0 0)\nPaneWidth=-5\n");
+        file.close();
+        const WindowState odd = WindowState::Read(path);
+        QCOMPARE(odd.geometry, std::nullopt);
+        QCOMPARE(odd.paneWidth, 0);
+    }
+
+    void userStateHome_data()
+    {
+        QTest::addColumn<QByteArray>("variable"); // null: unset
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("absolute") << QByteArray("/srv/state") << true;
+        QTest::newRow("unset") << QByteArray() << false;
+        QTest::newRow("empty") << QByteArray("") << false;
+        QTest::newRow("relative") << QByteArray("state") << false;
+    }
+    void userStateHome()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(bool, taken);
+        const QByteArray saved = qgetenv("XDG_STATE_HOME");
+        const bool wasSet = qEnvironmentVariableIsSet("XDG_STATE_HOME");
+        const auto restore = qScopeGuard([&] {
+            if (wasSet)
+                qputenv("XDG_STATE_HOME", saved);
+            else
+                qunsetenv("XDG_STATE_HOME");
+        });
+        if (variable.isNull())
+            qunsetenv("XDG_STATE_HOME");
+        else
+            qputenv("XDG_STATE_HOME", variable);
+        QCOMPARE(UserStateHome(), taken ? QString::fromUtf8(variable) : QDir::homePath() + u"/.local/state"_s);
     }
 
     void dataFolderIsTheProgramFolderWhenWritable()
