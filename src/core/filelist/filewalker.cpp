@@ -2,6 +2,7 @@
 
 #include "core/base/filenames.h"
 #include "core/base/paths.h"
+#include "core/base/utf8.h"
 #include "core/filelist/recordbuilder.h"
 
 #include <QElapsedTimer>
@@ -37,7 +38,6 @@ qint64 monotonicMs()
 FileWalker::FileWalker(FileRecords& records, const ScanSettings& settings, const std::atomic<bool>& stopRequested)
     : m_settings(settings), m_stop(stopRequested),
       m_filter(ScanFilterText(settings.filterText, settings.caseSensitive), settings.caseSensitive),
-      m_decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless),
       m_builder(std::make_unique<RecordBuilder>(records, settings.calculateSize, settings.locale)),
       m_found(std::make_unique<FoundFiles>())
 {}
@@ -142,14 +142,11 @@ bool FileWalker::passes(const char* rawName)
 {
     // Decoded into a buffer kept from name to name: only the files that pass get a text of their own, on the builder.
     const QByteArrayView bytes(rawName);
-    m_decoded.resize(m_decoder.requiredSpace(bytes.size()));
-    m_decoder.resetState();
-    const QChar* end = m_decoder.appendToBuffer(m_decoded.data(), bytes);
-    m_nameIsForeign = m_decoder.hasError();
+    m_nameIsForeign = !DecodeUtf8(bytes, m_decoded);
     // A name that is not UTF-8 is tested as it is shown.
     if (m_nameIsForeign)
         return NameMatchesFilter(ShownFileName(DecodeFileName(bytes)), m_filter);
-    return NameMatchesFilter(QStringView(m_decoded.constData(), end), m_filter);
+    return NameMatchesFilter(m_decoded, m_filter);
 }
 
 void FileWalker::addFile(const char* rawName, const QString& folder, const FolderListing::Status* status)

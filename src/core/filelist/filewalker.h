@@ -6,7 +6,6 @@
 
 #include <QLocale>
 #include <QString>
-#include <QStringDecoder>
 
 #include <atomic>
 #include <functional>
@@ -75,7 +74,6 @@ private:
     const ScanSettings& m_settings;
     const std::atomic<bool>& m_stop;
     NameFilter m_filter;
-    QStringDecoder m_decoder;
     QString m_decoded;                                  // the name the filter tests, in a buffer kept from name to name
     bool m_nameIsForeign = false;                       // the name passes tested last is not UTF-8
     std::vector<FolderListing::Identity> m_openFolders; // the folders on the current path
