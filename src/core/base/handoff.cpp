@@ -39,6 +39,11 @@ public:
 protected:
     bool event(QEvent* event) override
     {
+        {
+            // The event was made and posted under this lock. Taking it shows ThreadSanitizer that the event's memory
+            // came over from the posting thread, which Qt's event queue does out of its sight.
+            std::lock_guard lock(m_state->mutex);
+        }
         if (event->type() != kCallEvent)
             return QObject::event(event);
         m_call();
