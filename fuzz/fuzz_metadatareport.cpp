@@ -4,10 +4,9 @@
 #include "fuzzsupport.h"
 
 #include "core/base/textlines.h"
+#include "core/base/utf8.h"
 #include "core/metadata/metadataexport.h"
 #include "core/metadata/metadatareport.h"
-
-#include <QStringDecoder>
 
 #include <optional>
 
@@ -78,10 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // A report in UTF-8 is read without losing or changing anything but its byte-order mark.
     const QString text = DecodeReport(bytes);
-    QStringDecoder strict(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    // decode() converts only when its result becomes a QString.
-    const QString strictText = strict.decode(bytes);
-    if (!strict.hasError())
+    QString strictText;
+    if (DecodeUtf8(bytes, strictText))
         FUZZ_CHECK(text.toUtf8() == (bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes));
 
     const QString pane = PaneText(bytes);

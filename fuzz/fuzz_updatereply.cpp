@@ -3,6 +3,7 @@
 
 #include "fuzzsupport.h"
 
+#include "core/base/textlines.h"
 #include "core/online/checkreply.h"
 #include "core/online/feedback.h"
 #include "core/online/updatecheck.h"
@@ -32,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString text = QString::fromUtf8(FuzzBytes(data, size));
 
-    const QStringList lines = SplitReplyLines(text);
+    QStringList lines;
+    for (const QStringView line : SplitTextLines(text))
+        lines.append(line.toString());
     for (const QString& line : lines)
         FUZZ_CHECK(!line.contains(u'\r') && !line.contains(u'\n'));
     FUZZ_CHECK(lines.join(u'\n') == normalisedLines(text));

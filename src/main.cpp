@@ -8,7 +8,6 @@
 #include "ui/app/application.h"
 #include "ui/app/qtdesktopshell.h"
 #include "ui/app/qtdialogs.h"
-#include "ui/app/windowstate.h"
 
 #include <QLocale>
 

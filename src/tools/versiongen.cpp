@@ -1,5 +1,6 @@
 // Writes the C++ source that embeds the program's version data block in the ELF section VersionSectionName.
 #include "core/app/versionblock.h"
+#include "core/platform/versionresource.h"
 
 #include <QCommandLineParser>
 #include <QSaveFile>

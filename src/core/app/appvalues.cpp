@@ -1,6 +1,7 @@
 #include "core/app/appvalues.h"
 
 #include "core/app/datafolder.h"
+#include "core/app/serviceaddress.h"
 #include "core/app/versioninfo.h"
 
 #include "buildconfig.h"
@@ -48,8 +49,6 @@ QChar ListSeparatorOf(const QLocale& locale)
 
 QString HelpAddress(const QString& serviceHost, const QString& productName)
 {
-    if (serviceHost.isEmpty())
-        return {};
     QString slug;
     for (QChar c : productName) {
         if (c >= u'A' && c <= u'Z')
@@ -59,7 +58,7 @@ QString HelpAddress(const QString& serviceHost, const QString& productName)
         else
             slug += c;
     }
-    return QStringLiteral("http://") + serviceHost + u"/help/"_s + slug + u'/';
+    return ServiceAddress(false, serviceHost, u"/help/"_s + slug + u'/');
 }
 
 QString ApplicationName(const QString& companyName, const QString& productName)

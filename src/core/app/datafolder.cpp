@@ -34,3 +34,11 @@ QString UserConfigHome()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
+
+QString UserStateHome()
+{
+    const QString home = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!home.isEmpty() && QDir::isAbsolutePath(home))
+        return home;
+    return QDir::homePath() + u"/.local/state"_s;
+}

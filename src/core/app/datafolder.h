@@ -13,3 +13,6 @@ QString ChooseDataFolder(const QString& programFolder, const QString& configHome
 
 // $XDG_CONFIG_HOME, or ~/.config when it is unset or empty.
 QString UserConfigHome();
+
+// $XDG_STATE_HOME, or ~/.local/state when it is unset, empty or not absolute.
+QString UserStateHome();

@@ -3,10 +3,10 @@
 #include "core/base/errors.h"
 #include "core/base/textlines.h"
 #include "core/base/trim.h"
+#include "core/base/utf8.h"
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,9 +56,8 @@ bool SettingsStore::Parse(const QByteArray& bytes, QList<Section>& sections)
     QByteArrayView data(bytes);
     if (data.startsWith("\xEF\xBB\xBF"))
         data = data.sliced(3);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(data);
-    if (decoder.hasError())
+    QString text;
+    if (!DecodeUtf8(data, text))
         return false;
 
     sections.clear();

@@ -18,9 +18,6 @@
 //   padding to 32 bits, the value, padding to 32 bits, the children (each starting on 32 bits).
 // All numbers are little-endian whatever the byte order of the executable holding the block.
 
-// The ELF section of the executable that holds the block.
-inline constexpr char VersionSectionName[] = ".tagscope_version";
-
 // The signature that opens a VS_FIXEDFILEINFO.
 inline constexpr quint32 FixedFileInfoSignature = 0xFEEF04BDu;
 // Size in bytes of a VS_FIXEDFILEINFO (thirteen DWORDs).

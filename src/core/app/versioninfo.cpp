@@ -1,6 +1,7 @@
 #include "core/app/versioninfo.h"
 
 #include "core/app/versionblock.h"
+#include "core/base/errors.h"
 #include "core/platform/versionresource.h"
 
 #include <array>

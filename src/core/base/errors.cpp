@@ -1,5 +1,7 @@
 #include "core/base/errors.h"
 
+#include <system_error>
+
 namespace {
 
 QString messageOf(const std::exception& error)
@@ -57,4 +59,22 @@ QString ErrorReportText(const std::exception_ptr& error)
     } catch (...) {
         return QStringLiteral("Unknown error.");
     }
+}
+
+QString SystemErrorMessage(int code)
+{
+    // Unlike strerror, safe on any thread.
+    return QString::fromLocal8Bit(std::system_category().message(code));
+}
+
+QString SystemErrorText(int code)
+{
+    if (code == 0)
+        return QStringLiteral("A call to an OS function failed");
+    return QStringLiteral("System Error.  Code: %1.\r\n%2").arg(QString::number(code), SystemErrorMessage(code));
+}
+
+[[noreturn]] void RaiseSystemError(int code)
+{
+    throw TagscopeError(SystemErrorText(code));
 }

@@ -30,3 +30,13 @@ public:
 // chain of nested errors, with a "." appended when its last character sorts after "."; empty for a silent abort.
 QString ErrorReportText(const std::exception& error);
 QString ErrorReportText(const std::exception_ptr& error);
+
+// The operating system's own message for an error code (an errno value), such as "No such file or directory".
+QString SystemErrorMessage(int code);
+
+// The text of an error of the operating system: "System Error.  Code: <code>.\r\n<the system's message>", or
+// "A call to an OS function failed" for code 0.
+QString SystemErrorText(int code);
+
+// Throws TagscopeError with SystemErrorText(code).
+[[noreturn]] void RaiseSystemError(int code);

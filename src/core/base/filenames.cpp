@@ -1,6 +1,6 @@
 #include "core/base/filenames.h"
 
-#include <QStringDecoder>
+#include "core/base/utf8.h"
 
 namespace {
 
@@ -49,9 +49,8 @@ qsizetype sequenceLength(QByteArrayView bytes, qsizetype i)
 
 QString DecodeFileName(QByteArrayView bytes)
 {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
+    QString text;
+    if (DecodeUtf8(bytes, text))
         return text;
     text.clear();
     text.reserve(bytes.size());

@@ -2,20 +2,12 @@
 
 #include "core/base/filenames.h"
 #include "core/base/paths.h"
-
-#include "core/filelist/filerecord.h"
-#include "core/filelist/filerecords.h"
+#include "core/base/utf8.h"
+#include "core/filelist/recordbuilder.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QHashFunctions>
 
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <mutex>
-#include <thread>
-#include <unordered_map>
+#include <cstring>
 
 namespace {
 
@@ -25,38 +17,6 @@ constexpr std::size_t kHandOverSize = 512;
 constexpr qint64 kHandOverMilliseconds = 50;
 // Reading the clock costs more than handling an entry; it is read once per this many entries.
 constexpr unsigned kEntriesPerClockReading = 64;
-// Hand-overs waiting for the builder; the walk waits when this many are, so a slow builder cannot pile them up.
-constexpr std::size_t kMaxWaiting = 4;
-
-struct TextHash
-{
-    using is_transparent = void;
-    std::size_t operator()(QStringView text) const noexcept { return qHash(text); }
-};
-
-struct TextEqual
-{
-    using is_transparent = void;
-    bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
-};
-
-// The extension texts of one scan, one shared string per extension as written.
-class ExtensionTexts final
-{
-public:
-    // name: as shown, since the extension's text is shown.
-    const QString& text(QStringView name)
-    {
-        const QStringView raw = PathExtension(name);
-        auto it = m_texts.find(raw);
-        if (it == m_texts.end())
-            it = m_texts.emplace(raw.toString(), ExtensionText(raw)).first;
-        return it->second;
-    }
-
-private:
-    std::unordered_map<QString, QString, TextHash, TextEqual> m_texts;
-};
 
 bool isDotOrDotDot(const char* name)
 {
@@ -75,152 +35,11 @@ qint64 monotonicMs()
 
 } // namespace
 
-// The files found since the last hand-over, as the listing gave them: the names as bytes, one text per folder.
-struct FileWalker::Found
-{
-    struct File
-    {
-        std::size_t folder; // index into folders
-        std::size_t nameStart;
-        std::size_t nameLength;
-        bool lookedUp; // a lookup found the file; without it there is no size and no date
-        bool foreign;  // the name holds bytes that are not UTF-8
-        qint64 size;
-        qint64 modified;
-    };
-    std::vector<QString> folders;
-    std::vector<File> files;
-    std::vector<char> names;
-
-    void clear()
-    {
-        folders.clear();
-        files.clear();
-        names.clear();
-    }
-};
-
-// Makes the records of the found files and appends them to the file list, on a thread of its own. Listing and looking
-// up files is the kernel's work and most of a scan's time; making the records (their texts, their allocations and
-// the first touch of the memory they take) is the rest, and here it runs beside the walk instead of after each file.
-class FileWalker::Builder final
-{
-public:
-    Builder(FileRecords& records, const ScanSettings& settings)
-        : m_records(records), m_calculateSize(settings.calculateSize), m_dates(settings.locale),
-          m_thread([this] { serve(); })
-    {}
-
-    ~Builder()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_quit = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-
-    // Hands found over to be built and gives back an empty one to fill next, whose buffers are reused.
-    std::unique_ptr<Found> exchange(std::unique_ptr<Found> found)
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_waiting.size() < kMaxWaiting; });
-        m_waiting.push_back(std::move(found));
-        std::unique_ptr<Found> next;
-        if (!m_spare.empty()) {
-            next = std::move(m_spare.back());
-            m_spare.pop_back();
-        }
-        lock.unlock();
-        m_changed.notify_all();
-        return next ? std::move(next) : std::make_unique<Found>();
-    }
-
-    // Returns once every file handed over is in the list; rethrows what stopped the builder.
-    void drain()
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_waiting.empty() && !m_building; });
-        if (m_error)
-            std::rethrow_exception(std::exchange(m_error, nullptr));
-    }
-
-private:
-    void serve()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_changed.wait(lock, [this] { return m_quit || !m_waiting.empty(); });
-            if (m_waiting.empty())
-                return;
-            std::unique_ptr<Found> found = std::move(m_waiting.front());
-            m_waiting.pop_front();
-            m_building = true;
-            lock.unlock();
-            m_changed.notify_all();
-            std::exception_ptr error;
-            try {
-                build(*found);
-            } catch (...) {
-                error = std::current_exception();
-            }
-            found->clear();
-            lock.lock();
-            m_spare.push_back(std::move(found));
-            m_building = false;
-            if (error && !m_error)
-                m_error = error;
-            m_changed.notify_all();
-        }
-    }
-
-    void build(const Found& found)
-    {
-        m_batch.reserve(found.files.size());
-        for (const Found::File& file : found.files) {
-            TMyRecord record;
-            const QByteArrayView name(found.names.data() + file.nameStart, qsizetype(file.nameLength));
-            if (file.foreign) {
-                record.FName = DecodeFileName(name);
-                record.FExtension = m_extensions.text(ShownFileName(record.FName));
-            } else {
-                record.FName = QString::fromUtf8(name);
-                record.FExtension = m_extensions.text(record.FName);
-            }
-            record.FFolder = found.folders[file.folder];
-            if (file.lookedUp) {
-                record.FDateKey = m_dates.key(file.modified);
-                if (m_calculateSize)
-                    record.FSize = file.size;
-            }
-            m_batch.push_back(std::move(record));
-        }
-        m_records.append(m_batch);
-    }
-
-    FileRecords& m_records;
-    const bool m_calculateSize;
-    FileDateTexts m_dates;
-    ExtensionTexts m_extensions;
-    std::vector<TMyRecord> m_batch;
-
-    std::mutex m_mutex; // guards the members below
-    std::condition_variable m_changed;
-    std::deque<std::unique_ptr<Found>> m_waiting;
-    std::vector<std::unique_ptr<Found>> m_spare;
-    bool m_building = false;
-    bool m_quit = false;
-    std::exception_ptr m_error;
-
-    std::thread m_thread; // last: it starts once everything above is made
-};
-
 FileWalker::FileWalker(FileRecords& records, const ScanSettings& settings, const std::atomic<bool>& stopRequested)
     : m_settings(settings), m_stop(stopRequested),
       m_filter(ScanFilterText(settings.filterText, settings.caseSensitive), settings.caseSensitive),
-      m_decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless),
-      m_builder(std::make_unique<Builder>(records, settings)), m_found(std::make_unique<Found>())
+      m_builder(std::make_unique<RecordBuilder>(records, settings.calculateSize, settings.locale)),
+      m_found(std::make_unique<FoundFiles>())
 {}
 
 FileWalker::~FileWalker() = default;
@@ -323,19 +142,16 @@ bool FileWalker::passes(const char* rawName)
 {
     // Decoded into a buffer kept from name to name: only the files that pass get a text of their own, on the builder.
     const QByteArrayView bytes(rawName);
-    m_decoded.resize(m_decoder.requiredSpace(bytes.size()));
-    m_decoder.resetState();
-    const QChar* end = m_decoder.appendToBuffer(m_decoded.data(), bytes);
-    m_nameIsForeign = m_decoder.hasError();
+    m_nameIsForeign = !DecodeUtf8(bytes, m_decoded);
     // A name that is not UTF-8 is tested as it is shown.
     if (m_nameIsForeign)
-        return m_filter.matches(ShownFileName(DecodeFileName(bytes)));
-    return m_filter.matches(QStringView(m_decoded.constData(), end));
+        return NameMatchesFilter(ShownFileName(DecodeFileName(bytes)), m_filter);
+    return NameMatchesFilter(m_decoded, m_filter);
 }
 
 void FileWalker::addFile(const char* rawName, const QString& folder, const FolderListing::Status* status)
 {
-    Found& found = *m_found;
+    FoundFiles& found = *m_found;
     if (found.folders.empty() || found.folders.back().constData() != folder.constData())
         found.folders.push_back(folder);
     const std::size_t length = std::strlen(rawName);

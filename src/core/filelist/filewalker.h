@@ -6,7 +6,6 @@
 
 #include <QLocale>
 #include <QString>
-#include <QStringDecoder>
 
 #include <atomic>
 #include <functional>
@@ -17,6 +16,8 @@
 #include <vector>
 
 class FileRecords;
+class RecordBuilder;
+struct FoundFiles;
 
 // What one scan lists, taken from the window's controls when the scan starts; the worker never reads the controls.
 struct ScanSettings
@@ -59,9 +60,6 @@ public:
     };
     const LeftOut& leftOut() const { return m_leftOut; }
 
-    struct Found;
-    class Builder;
-
 private:
     bool stopCheck();
     void walkFolder(FolderListing& listing, const QString& folder);
@@ -76,13 +74,12 @@ private:
     const ScanSettings& m_settings;
     const std::atomic<bool>& m_stop;
     NameFilter m_filter;
-    QStringDecoder m_decoder;
     QString m_decoded;                                  // the name the filter tests, in a buffer kept from name to name
     bool m_nameIsForeign = false;                       // the name passes tested last is not UTF-8
     std::vector<FolderListing::Identity> m_openFolders; // the folders on the current path
     std::set<std::pair<quint64, quint64>> m_linkedFolders; // (device, inode) entered through links
-    std::unique_ptr<Builder> m_builder;
-    std::unique_ptr<Found> m_found; // the files found since the last hand-over
+    std::unique_ptr<RecordBuilder> m_builder;
+    std::unique_ptr<FoundFiles> m_found; // the files found since the last hand-over
     LeftOut m_leftOut;
     unsigned m_entriesSinceClock = 0;
     qint64 m_handOverDueMs = 0;

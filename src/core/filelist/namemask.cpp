@@ -217,20 +217,6 @@ bool FileMask::matches(QStringView name) const
     return t == tokenCount;
 }
 
-bool NameMatchesFilter(QStringView name, QStringView filter, bool caseSensitive)
-{
-    const QStringList entries = SplitFilter(filter);
-    for (const QString& entry : entries) {
-        if (caseSensitive) {
-            if (entry.isEmpty() || name.contains(entry, Qt::CaseSensitive))
-                return true;
-        } else if (FileMask(entry).matches(name)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 NameFilter::NameFilter(QStringView filter, bool caseSensitive) : m_caseSensitive(caseSensitive)
 {
     const QStringList entries = SplitFilter(filter);
@@ -241,7 +227,7 @@ NameFilter::NameFilter(QStringView filter, bool caseSensitive) : m_caseSensitive
             try {
                 entry.mask.emplace(text);
             } catch (const TagscopeError& error) {
-                // Raised only when a name reaches this entry, as with an unprepared filter.
+                // Raised only when a name reaches this entry, so that the names an earlier one takes still pass.
                 entry.error = error.message();
             }
         }
@@ -255,12 +241,12 @@ NameFilter::NameFilter(QStringView filter, bool caseSensitive) : m_caseSensitive
     }
 }
 
-bool NameFilter::matches(QStringView name) const
+bool NameMatchesFilter(QStringView name, const NameFilter& filter)
 {
-    if (m_matchesEverything && m_entries.size() == 1)
+    if (filter.m_matchesEverything && filter.m_entries.size() == 1)
         return true;
-    for (const Entry& entry : m_entries) {
-        if (m_caseSensitive) {
+    for (const NameFilter::Entry& entry : filter.m_entries) {
+        if (filter.m_caseSensitive) {
             if (entry.text.isEmpty() || name.contains(entry.text, Qt::CaseSensitive))
                 return true;
         } else {

@@ -53,21 +53,16 @@ private:
     std::vector<Token> m_tokens;
 };
 
-// Whether a file name passes the filter: with caseSensitive, an entry passes when it is empty or occurs in the name;
-// otherwise when, read as a FileMask, it matches the whole name. The entries are tried in order; no entry, no pass.
-// Throws the invalid-mask error of the first invalid entry reached (never with caseSensitive).
-bool NameMatchesFilter(QStringView name, QStringView filter, bool caseSensitive);
-
-// A filter prepared once for a whole scan; it behaves exactly like NameMatchesFilter with the same text, including
-// when the invalid-mask error is raised (only when a name reaches the invalid entry).
+// The filter box's text read into its entries (SplitFilter), each mask prepared once for a whole scan. An invalid mask
+// raises no error here: NameMatchesFilter raises it when a name reaches it.
 class NameFilter final
 {
 public:
     NameFilter(QStringView filter, bool caseSensitive);
 
-    bool matches(QStringView name) const;
-
 private:
+    friend bool NameMatchesFilter(QStringView name, const NameFilter& filter);
+
     struct Entry
     {
         QString text;
@@ -79,6 +74,11 @@ private:
     bool m_matchesEverything = false;
     std::vector<Entry> m_entries;
 };
+
+// Whether a file name passes the filter: when it is case-sensitive, an entry passes when it is empty or occurs in the
+// name; otherwise when, read as a FileMask, it matches the whole name. The entries are tried in order; no entry, no
+// pass. Throws the invalid-mask error of the first invalid entry reached (never when case-sensitive).
+bool NameMatchesFilter(QStringView name, const NameFilter& filter);
 
 // The filter text as a scan uses it: A to Z made lower case unless caseSensitive (so an error shows the mask in lower
 // case), unchanged otherwise.

@@ -1,10 +1,10 @@
 #include "core/fileops/fileops.h"
 
+#include "core/base/errors.h"
 #include "core/base/filenames.h"
 #include "core/base/paths.h"
 #include "core/filelist/filerecords.h"
 #include "core/platform/movefile.h"
-#include "core/platform/posixfs.h"
 #include "core/platform/trash.h"
 
 #include <QFileInfo>
@@ -110,7 +110,7 @@ bool DeleteFileAt(const QString& path, QString* reason)
     if (::unlink(EncodeFileName(path).constData()) == 0)
         return true;
     if (reason)
-        *reason = posixfs::errorText(errno);
+        *reason = SystemErrorMessage(errno);
     return false;
 }
 

@@ -5,7 +5,6 @@
 #include "core/metadata/consolerunner.h"
 #include "core/metadata/zipextract.h"
 #include "core/platform/folderlock.h"
-#include "core/platform/posixfs.h"
 #include "core/platform/removetree.h"
 
 #include <QDir>
@@ -69,7 +68,7 @@ void unpackAside(const QString& staging)
     if (isFolder(folder + FilesFolderName) && ::rename(QFile::encodeName(folder + FilesFolderName).constData(),
                                                        QFile::encodeName(staging + FilesFolderName).constData()) != 0)
         throw TagscopeError(QStringLiteral("Cannot move the unpacked ExifTool into %1: %2")
-                                .arg(QDir::toNativeSeparators(staging), posixfs::errorText(errno)));
+                                .arg(QDir::toNativeSeparators(staging), SystemErrorMessage(errno)));
 }
 
 } // namespace

@@ -32,7 +32,8 @@ QString freshTempName(const QString& path)
 } // namespace
 
 ExifToolSession::ExifToolSession(QString tempFolder, QObject* parent)
-    : QObject(parent), m_tempFolder(std::move(tempFolder))
+    : QObject(parent), m_tempFolder(std::move(tempFolder)),
+      m_oneShotOutput(this, [this](const QString& output) { onOneShotDone(output); })
 {
     qRegisterMetaType<MetadataReport>();
     m_timeLimitTimer.setSingleShot(true);
@@ -225,15 +226,13 @@ void ExifToolSession::runOneShot()
         m_active->argumentFileWritten ? QStringList{QStringLiteral("-@"), m_active->argumentFile} : m_active->arguments;
     m_oneShot = std::jthread(
         [this, program = m_program, arguments, folder = m_workingFolder, limit = m_timeLimit](std::stop_token stop) {
-            m_oneShotOutput.put(RunConsoleCommand(program, arguments, folder, limit, stop).output);
-            QMetaObject::invokeMethod(this, &ExifToolSession::onOneShotDone, Qt::QueuedConnection);
+            m_oneShotOutput.post(RunConsoleCommand(program, arguments, folder, limit, stop).output);
         });
 }
 
-void ExifToolSession::onOneShotDone()
+void ExifToolSession::onOneShotDone(const QString& output)
 {
     m_oneShot.join();
-    const QString output = m_oneShotOutput.take().value_or(QString());
     if (m_active)
         finishActive(LoadMetadataReport(m_active->reportFile), output);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/app/handoff.h"
+#include "core/base/handoff.h"
 #include "core/metadata/metadatareport.h"
 
 #include <QObject>
@@ -98,7 +98,7 @@ private:
     void onResidentStarted();
     void onResidentOutput();
     void onTimeLimit();
-    void onOneShotDone();
+    void onOneShotDone(const QString& output);
 
     QString m_program;
     QString m_workingFolder;
@@ -120,6 +120,6 @@ private:
     QTimer m_timeLimitTimer;
     QTimer m_supersededTimer; // how long a superseded run of the resident process may still take
 
-    HandOff<QString> m_oneShotOutput;
+    QueuedHandOff<QString> m_oneShotOutput;
     std::jthread m_oneShot; // runs the one-shot command of the active request
 };

@@ -1,6 +1,7 @@
 #include "core/metadata/metadatareport.h"
 
 #include "core/base/textlines.h"
+#include "core/base/utf8.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,16 +9,17 @@
 
 QString DecodeReport(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
+    QString text;
+    if (DecodeUtf8(bytes, text))
         return text;
     if (const std::optional<QStringConverter::Encoding> byBom = QStringConverter::encodingForData(bytes);
         byBom && *byBom != QStringConverter::Utf8) {
         QStringDecoder decoder(*byBom);
         return decoder.decode(bytes);
     }
-    return text;
+    // Not UTF-8 throughout: decoded as well as it goes, leaving out a character cut off at the end.
+    QStringDecoder utf8(QStringConverter::Utf8);
+    return utf8.decode(bytes);
 }
 
 QString PaneText(const QByteArray& reportBytes)

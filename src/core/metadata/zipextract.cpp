@@ -79,7 +79,7 @@ void Extractor::cannotWrite(const QString& member, int error) const
 {
     throw TagscopeError(QStringLiteral("Cannot unpack %1 from the archive %2 into %3: %4")
                             .arg(member, QDir::toNativeSeparators(m_archive), QDir::toNativeSeparators(m_folder),
-                                 posixfs::errorText(error)));
+                                 SystemErrorMessage(error)));
 }
 
 Member Extractor::readMember(zip_t* archive, zip_uint64_t index) const

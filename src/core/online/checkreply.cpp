@@ -1,35 +1,20 @@
 #include "core/online/checkreply.h"
 
+#include "core/base/textlines.h"
+
+#include <QList>
+
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
-QStringList SplitReplyLines(const QString& text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < size)
-        lines.append(text.mid(start));
-    return lines;
-}
-
-QString ReplyTagValue(const QString& line, const QString& tag)
+QString ReplyTagValue(QStringView line, const QString& tag)
 {
     const QString open = u'<' + tag + u'>';
     const QString close = u"</"_s + tag + u'>';
     if (line.size() < open.size() + close.size() || !line.startsWith(open) || !line.endsWith(close))
         return {};
-    return line.mid(open.size(), line.size() - open.size() - close.size());
+    return line.sliced(open.size(), line.size() - open.size() - close.size()).toString();
 }
 
 CheckReply ReadCheckReply(const QString& text)
@@ -37,7 +22,7 @@ CheckReply ReadCheckReply(const QString& text)
     CheckReply reply;
     if (text.startsWith(u"ERROR"_s))
         return reply;
-    const QStringList lines = SplitReplyLines(text);
+    const QList<QStringView> lines = SplitTextLines(text);
     if (lines.size() < 4)
         return reply;
     const QString result = ReplyTagValue(lines.at(3), u"result"_s);

@@ -1,14 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-
-// The lines of a reply: CR, LF or CR LF end a line; a final line break adds no empty line.
-QStringList SplitReplyLines(const QString& text);
+#include <QStringView>
 
 // The value of tag on line: the text between "<tag>" at its start and "</tag>" at its end, compared
 // case-sensitively; empty when the line does not have both.
-QString ReplyTagValue(const QString& line, const QString& tag);
+QString ReplyTagValue(QStringView line, const QString& tag);
 
 // What the update check takes from the service's reply.
 struct CheckReply
@@ -19,7 +16,7 @@ struct CheckReply
 };
 
 // Reads a reply of the update check: the version on the first line, the download address on the second, the
-// result on the fourth.
+// result on the fourth (lines as SplitTextLines makes them).
 CheckReply ReadCheckReply(const QString& text);
 
 // Whether an offered version, without its dots, reads as a whole number (optional sign, decimal digits, within the

@@ -1,13 +1,31 @@
 #include "core/online/feedback.h"
 
+#include "core/base/textlines.h"
 #include "core/base/trim.h"
 #include "core/online/checkreply.h"
 #include "core/online/postform.h"
-#include "core/online/updatecheck.h"
+#include "core/app/serviceaddress.h"
 
 #include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// text with every line break (CR LF, CR or LF) made a CR LF, and a final one dropped.
+QString withCrLfLines(QStringView text)
+{
+    const QList<QStringView> lines = SplitTextLines(text);
+    QString joined;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            joined += u"\r\n"_s;
+        joined += lines[i];
+    }
+    return joined;
+}
+
+} // namespace
 
 bool IsValidEmailAddress(const QString& address)
 {
@@ -25,7 +43,7 @@ QString FeedbackText(bool like, bool dislike, const QString& comment)
         text += u"I like it!\r\n"_s;
     if (dislike)
         text += u"I dislike it!\r\n"_s;
-    return text + SplitReplyLines(TrimBlanksAndControls(comment)).join(u"\r\n"_s);
+    return text + withCrLfLines(TrimBlanksAndControls(comment));
 }
 
 QStringList FeedbackFields(const QString& applicationName, const QString& versionText, const QString& feedback,
@@ -40,7 +58,7 @@ QStringList FeedbackFields(const QString& applicationName, const QString& versio
 
 bool IsFeedbackDelivered(const QString& reply)
 {
-    return TrimBlanksAndControls(SplitReplyLines(reply).join(u"\r\n"_s)) == u"OK"_s;
+    return TrimBlanksAndControls(withCrLfLines(reply)) == u"OK"_s;
 }
 
 bool SendFeedback(const QString& serviceHost, const QStringList& fields, int timeoutSeconds,

@@ -3,6 +3,7 @@
 #include "core/base/errors.h"
 #include "core/online/checkreply.h"
 #include "core/online/postform.h"
+#include "core/app/serviceaddress.h"
 
 #include <QCryptographicHash>
 #include <QSettings>
@@ -117,11 +118,6 @@ QString LocaleNameOf(const QString& localeName)
     QString name = localeName;
     name.replace(u'_', u'-');
     return name;
-}
-
-QString ServiceAddress(bool https, const QString& host, const QString& path)
-{
-    return (https ? u"https://"_s : u"http://"_s) + host + path;
 }
 
 QStringList CheckRequestFields(const CheckEnvironment& environment, int howMany)

@@ -67,9 +67,6 @@ QString OperatingSystemText();
 // A locale's name in the form "en-US"; "xx" for the C locale or a name that cannot be determined.
 QString LocaleNameOf(const QString& localeName);
 
-// The addresses of the service: "https://" or "http://", the host, then path.
-QString ServiceAddress(bool https, const QString& host, const QString& path);
-
 // The request fields of the check, in order.
 QStringList CheckRequestFields(const CheckEnvironment& environment, int howMany);
 

@@ -27,11 +27,6 @@ Fd::~Fd()
         ::close(m_fd);
 }
 
-QString errorText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 Fd openFolderAt(int dirFd, const QByteArray& name, bool followLink)
 {
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;

@@ -36,9 +36,6 @@ private:
     int m_fd = -1;
 };
 
-// The system's text for an errno value.
-QString errorText(int error);
-
 // Opens the entry name of the folder dirFd as a folder. Unless followLink is set, a link fails (ELOOP or ENOTDIR)
 // instead of being followed. Pass AT_FDCWD as dirFd to open a path.
 Fd openFolderAt(int dirFd, const QByteArray& name, bool followLink = false);

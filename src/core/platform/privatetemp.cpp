@@ -27,7 +27,7 @@ constexpr char PendingPrefix[] = ".tagscope-";
 [[noreturn]] void throwFolderError(const QString& base, int error)
 {
     throw TagscopeError(QStringLiteral("Cannot create a private temporary folder in %1: %2")
-                            .arg(QDir::toNativeSeparators(base), posixfs::errorText(error)));
+                            .arg(QDir::toNativeSeparators(base), SystemErrorMessage(error)));
 }
 
 QByteArray randomSuffix()

@@ -27,12 +27,12 @@ QString shown(const QString& path)
 
 [[noreturn]] void throwDeleteError(const QString& path, int error)
 {
-    throw TagscopeError(QStringLiteral("Cannot delete %1: %2").arg(shown(path), posixfs::errorText(error)));
+    throw TagscopeError(QStringLiteral("Cannot delete %1: %2").arg(shown(path), SystemErrorMessage(error)));
 }
 
 [[noreturn]] void throwCopyError(const QString& path, int error)
 {
-    throw TagscopeError(QStringLiteral("Cannot copy %1: %2").arg(shown(path), posixfs::errorText(error)));
+    throw TagscopeError(QStringLiteral("Cannot copy %1: %2").arg(shown(path), SystemErrorMessage(error)));
 }
 
 // Splits a path into the folder that holds its last component and that component; trailing separators are ignored.
@@ -232,7 +232,7 @@ void CopyFolderTree(const QString& source, const QString& target)
     const Fd to = posixfs::makeFolderAt(AT_FDCWD, EncodeFileName(target), 0700);
     if (!to.isValid())
         throw TagscopeError(
-            QStringLiteral("Cannot create the folder %1: %2").arg(shown(target), posixfs::errorText(errno)));
+            QStringLiteral("Cannot create the folder %1: %2").arg(shown(target), SystemErrorMessage(errno)));
     copyContents(from.get(), to.get(), source);
     if (::fchmod(to.get(), st.st_mode & 0777) != 0)
         throwCopyError(source, errno);

@@ -1,5 +1,6 @@
 #include "core/platform/trash.h"
 
+#include "core/base/errors.h"
 #include "core/base/filenames.h"
 #include "core/platform/posixfs.h"
 
@@ -27,11 +28,6 @@ struct TrashFolder
     Fd info;
     QByteArray topdir;
 };
-
-QString reasonOf(int error)
-{
-    return posixfs::errorText(error);
-}
 
 // Opens or makes the "files" and "info" folders inside the open trash folder.
 bool openParts(const Fd& trash, TrashFolder& folder)
@@ -195,12 +191,12 @@ QString MoveToTrash(const QString& path)
         EncodeFileName(QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path)));
     struct stat itemStat;
     if (::lstat(item.constData(), &itemStat) != 0)
-        return reasonOf(errno);
+        return SystemErrorMessage(errno);
     const qsizetype slash = item.lastIndexOf('/');
     const QByteArray name = item.sliced(slash + 1);
     const QByteArray parent = slash == 0 ? QByteArray("/") : item.first(slash);
     if (name.isEmpty())
-        return reasonOf(EBUSY); // the root folder
+        return SystemErrorMessage(EBUSY); // the root folder
 
     int error = EXDEV;
     struct stat homeStat;
@@ -214,11 +210,11 @@ QString MoveToTrash(const QString& path)
     if (error == EXDEV) {
         struct stat parentStat;
         if (::stat(parent.constData(), &parentStat) != 0)
-            return reasonOf(errno);
+            return SystemErrorMessage(errno);
         TrashFolder top;
         if (!openTopdirTrash(mountTop(parent, parentStat.st_dev), top))
-            return u"no trash can be made on the drive of this item (%1)"_s.arg(reasonOf(errno));
+            return u"no trash can be made on the drive of this item (%1)"_s.arg(SystemErrorMessage(errno));
         error = moveInto(top, item, name);
     }
-    return error == 0 ? QString() : reasonOf(error);
+    return error == 0 ? QString() : SystemErrorMessage(error);
 }

@@ -1,6 +1,5 @@
 #include "core/platform/versionresource.h"
 
-#include "core/app/versionblock.h"
 #include "core/base/errors.h"
 #include "core/platform/posixfs.h"
 
@@ -12,7 +11,6 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 const int kNoVersionDataError = ENODATA;
@@ -173,19 +171,6 @@ std::optional<SectionLocation> findElfSection(int fd, quint64 fileSize, QByteArr
 }
 
 } // namespace
-
-QString SystemErrorText(int code)
-{
-    if (code == 0)
-        return QStringLiteral("A call to an OS function failed");
-    const QString message = QString::fromLocal8Bit(std::system_category().message(code));
-    return QStringLiteral("System Error.  Code: %1.\r\n%2").arg(QString::number(code), message);
-}
-
-[[noreturn]] void RaiseSystemError(int code)
-{
-    throw TagscopeError(SystemErrorText(code));
-}
 
 QByteArray ReadVersionBlock(const QString& fileName)
 {

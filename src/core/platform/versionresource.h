@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+// The ELF section of the executable that holds the version data block.
+inline constexpr char VersionSectionName[] = ".tagscope_version";
+
 // The system's error codes for a file without version data and for a malformed block.
 extern const int kNoVersionDataError;
 extern const int kMalformedVersionDataError;
@@ -11,10 +14,3 @@ extern const int kMalformedVersionDataError;
 // headers. Throws TagscopeError with SystemErrorText() when the file cannot be read (the system's error code), has
 // no such section (kNoVersionDataError) or a section that cannot be read whole (kMalformedVersionDataError).
 QByteArray ReadVersionBlock(const QString& fileName);
-
-// The text of an error of the operating system: "System Error.  Code: <code>.\r\n<the system's message>", or
-// "A call to an OS function failed" for code 0.
-QString SystemErrorText(int code);
-
-// Throws TagscopeError with SystemErrorText(code).
-[[noreturn]] void RaiseSystemError(int code);

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/app/appvalues.h"
+#include "core/app/windowstate.h"
 #include "core/filelist/filelistmodel.h"
 #include "core/filelist/filerecords.h"
 #include "ui/app/busycursor.h"
 #include "ui/app/mainmenus.h"
 #include "ui/app/settingsfile.h"
-#include "ui/app/windowstate.h"
 #include "ui/filelist/filepictures.h"
 
 #include <QList>

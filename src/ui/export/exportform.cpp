@@ -6,6 +6,7 @@
 #include "core/filelist/filerecords.h"
 #include "core/platform/privatetemp.h"
 #include "ui/app/commandcontext.h"
+#include "ui/app/dialogcentring.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -71,19 +71,15 @@ TFormExport::TFormExport(const CommandContext& context, FileRecords& records, co
                          QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint),
-      m_ctx(context), m_records(records), m_values(values)
+      m_ctx(context), m_records(records), m_values(values),
+      m_outcome(this, [this](const Outcome& outcome) { exportEnded(outcome); })
 {
     setObjectName(u"FormExport"_s);
     setWindowTitle(u"Export to File"_s);
     setModal(false);
     createControls();
     setFixedSize(532, 290);
-    // Centred on the screen of the main window.
-    if (const QScreen* screen = mainWindow ? mainWindow->screen() : nullptr) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnMainWindowScreen(this, mainWindow);
 
     connect(Button1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
@@ -226,9 +222,7 @@ void TFormExport::Button1Click()
         } catch (...) {
             outcome.error = std::current_exception();
         }
-        m_outcome.put(std::move(outcome));
-        QMetaObject::invokeMethod(
-            this, [this] { exportEnded(); }, Qt::QueuedConnection);
+        m_outcome.post(std::move(outcome));
     });
 }
 
@@ -240,27 +234,26 @@ void TFormExport::showProgress()
     m_progress->setValue(int(std::min<qint64>(m_rowsDone.load(std::memory_order_relaxed), total)));
 }
 
-void TFormExport::exportEnded()
+void TFormExport::exportEnded(const Outcome& outcome)
 {
     m_worker.join();
     m_progressTimer.stop();
     m_progress->hide();
     Button1->setEnabled(true);
-    const std::optional<Outcome> outcome = m_outcome.take();
     if (m_closed) {
         deleteLater();
         return;
     }
-    if (!outcome || outcome->result.stopped)
+    if (outcome.result.stopped)
         return;
-    if (outcome->error) {
+    if (outcome.error) {
         // A file that cannot be created is reported as any other error, and no beep follows.
-        m_ctx.run([&] { std::rethrow_exception(outcome->error); });
+        m_ctx.run([&] { std::rethrow_exception(outcome.error); });
         return;
     }
-    if (!outcome->result.spreadsheetFailure.isEmpty()) {
+    if (!outcome.result.spreadsheetFailure.isEmpty()) {
         m_ctx.dialogs.showMessage(
-            BuildMessageBox(outcome->result.spreadsheetFailure, DialogType::Warning, {DialogButton::OK}, u"WARNING"_s));
+            BuildMessageBox(outcome.result.spreadsheetFailure, DialogType::Warning, {DialogButton::OK}, u"WARNING"_s));
     }
     m_ctx.shell.beep();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/app/handoff.h"
+#include "core/base/handoff.h"
 #include "core/export/exportwriter.h"
 
 #include <QDialog>
@@ -53,7 +53,7 @@ private:
 
     void createControls();
     ExportOptions chosenOptions() const;
-    void exportEnded();
+    void exportEnded(const Outcome& outcome);
     void showProgress();
 
     const CommandContext& m_ctx;
@@ -86,6 +86,6 @@ private:
     // Declared before the worker that fills them, so they outlive it.
     std::atomic<qint64> m_rowsDone = 0;
     std::atomic<qint64> m_rowsTotal = 0;
-    HandOff<Outcome> m_outcome;
+    QueuedHandOff<Outcome> m_outcome;
     std::jthread m_worker;
 };

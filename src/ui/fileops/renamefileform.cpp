@@ -5,6 +5,7 @@
 #include "core/filelist/filerecords.h"
 #include "core/fileops/fileops.h"
 #include "ui/app/commandcontext.h"
+#include "ui/app/dialogcentring.h"
 #include "ui/filelist/filelistparts.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include <utility>
 
@@ -96,11 +96,7 @@ TFormRenameFile::TFormRenameFile(const CommandContext& context, const FileListPa
     setTabOrder(Edit1, Button1);
     setTabOrder(Button1, Button2);
     setFixedSize(677, 90);
-    if (const QScreen* screen = mainWindow ? mainWindow->screen() : nullptr) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnMainWindowScreen(this, mainWindow);
 
     connect(Button1, &QPushButton::clicked, this, [this] { m_ctx.run([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });

@@ -43,7 +43,14 @@ MetadataCommands::MetadataCommands(const CommandContext& context, const Metadata
                                    const Controls& controls, QObject* parent)
     : QObject(parent), m_ctx(context), m_controls(controls), m_list(m_controls.list),
       m_exifTool(new ExifToolSession(privateTempFolder(), this)), m_deploymentBusy(context.busy),
-      m_reportBusy(context.busy), m_saveAsBusy(context.busy)
+      m_reportBusy(context.busy), m_saveAsBusy(context.busy),
+      m_deploymentBusyChange(this, [this](bool busy) { m_deploymentBusy.set(busy); }),
+      m_chosenExifToolFolder(this, [this](const QString& folder) { ExifToolFolder = folder; }),
+      m_deploymentOutcome(this, [this](const DeploymentOutcome& outcome) { exifToolDeploymentEnded(outcome); }),
+      m_saveAsOutcome(this, [this](const SaveAsOutcome& outcome) {
+          m_saveAs.join();
+          m_ctx.run([&] { saveAsEnded(outcome); });
+      })
 {
     setObjectName(u"MetadataCommands"_s);
     TimerZIP.setObjectName(u"TimerZIP"_s);
@@ -104,20 +111,8 @@ void MetadataCommands::TimerZIPTimer()
     folders.dataFolder = m_controls.values.dataFolder;
     DeploymentCallbacks callbacks;
     // Both run on the deploying thread; the window learns of them through its event loop.
-    callbacks.busyChanged = [this](bool busy) {
-        QMetaObject::invokeMethod(
-            this, [this, busy] { m_deploymentBusy.set(busy); }, Qt::QueuedConnection);
-    };
-    callbacks.folderChosen = [this](const QString& folder) {
-        m_chosenExifToolFolder.put(folder);
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (std::optional<QString> chosen = m_chosenExifToolFolder.take())
-                    ExifToolFolder = *chosen;
-            },
-            Qt::QueuedConnection);
-    };
+    callbacks.busyChanged = [this](bool busy) { m_deploymentBusyChange.post(busy); };
+    callbacks.folderChosen = [this](const QString& folder) { m_chosenExifToolFolder.post(folder); };
     m_deploymentThread = std::jthread([this, folders, callbacks](std::stop_token stop) mutable {
         DeploymentOutcome outcome;
         try {
@@ -126,14 +121,7 @@ void MetadataCommands::TimerZIPTimer()
         } catch (...) {
             outcome.error = std::current_exception();
         }
-        m_deploymentOutcome.put(std::move(outcome));
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (std::optional<DeploymentOutcome> ended = m_deploymentOutcome.take())
-                    exifToolDeploymentEnded(*ended);
-            },
-            Qt::QueuedConnection);
+        m_deploymentOutcome.post(std::move(outcome));
     });
 }
 
@@ -296,15 +284,7 @@ void MetadataCommands::SaveAs1Click()
     m_ctx.status.setText(0, u"Processing..."_s);
     m_ctx.status.setText(1, copy.target);
     m_saveAs = std::jthread([this, copy](std::stop_token stop) {
-        m_saveAsOutcome.put({CopyWithoutMetadata(copy, stop), copy.target});
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_saveAs.join();
-                if (std::optional<SaveAsOutcome> outcome = m_saveAsOutcome.take())
-                    m_ctx.run([&] { saveAsEnded(*outcome); });
-            },
-            Qt::QueuedConnection);
+        m_saveAsOutcome.post({CopyWithoutMetadata(copy, stop), copy.target});
     });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/app/handoff.h"
+#include "core/base/handoff.h"
 #include "core/metadata/copywithoutmetadata.h"
 #include "core/metadata/deployment.h"
 #include "ui/app/busycursor.h"
@@ -98,10 +98,11 @@ private:
     BusyCursor::Job m_reportBusy;
     BusyCursor::Job m_saveAsBusy;
 
-    // Declared before the threads that fill them, so they outlive them.
-    HandOff<DeploymentOutcome> m_deploymentOutcome;
-    HandOff<QString> m_chosenExifToolFolder;
-    HandOff<SaveAsOutcome> m_saveAsOutcome;
+    // Declared before the threads that post to them, so they outlive them.
+    QueuedHandOff<bool> m_deploymentBusyChange;
+    QueuedHandOff<QString> m_chosenExifToolFolder;
+    QueuedHandOff<DeploymentOutcome> m_deploymentOutcome;
+    QueuedHandOff<SaveAsOutcome> m_saveAsOutcome;
     std::jthread m_deploymentThread;
     std::jthread m_saveAs; // the running "Save As...", if any
 };

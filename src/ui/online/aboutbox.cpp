@@ -3,6 +3,8 @@
 #include "core/app/appvalues.h"
 #include "core/app/desktopshell.h"
 #include "core/app/dialogs.h"
+#include "core/app/serviceaddress.h"
+#include "ui/app/dialogcentring.h"
 #include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 #include "ui/online/windowdrag.h"
@@ -11,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -61,7 +62,7 @@ TAboutBox::TAboutBox(const AppValues& values, DesktopShell& shell, Dialogs& dial
     createControls();
     HighDPIImageYukle();
 
-    centreOnScreen();
+    CentreOnMainWindowScreen(this, parent);
 
     tmTimer = new QTimer(this);
     tmTimer->setObjectName(u"tmTimer"_s);
@@ -154,7 +155,7 @@ void TAboutBox::createControls()
     Label5->setFont(linkFont);
     setTextColor(Label5, QColor(0, 255, 0));
     Label5->setCursor(Qt::PointingHandCursor);
-    Label5->setToolTip(makerAddress(u"https"_s, u"/"_s));
+    Label5->setToolTip(ServiceAddress(true, host, u"/"_s));
     // A program that contacts no host has no address to show or open.
     Label5->setVisible(!host.isEmpty());
     Label5->installEventFilter(this);
@@ -196,16 +197,6 @@ void TAboutBox::FormAfterMonitorDpiChanged()
     StartRain();
 }
 
-void TAboutBox::centreOnScreen()
-{
-    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame(QPoint(), frameGeometry().size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-}
-
 void TAboutBox::setTickClock(PopupGuard::TickClock clock)
 {
     m_popupGuard = PopupGuard(std::move(clock));
@@ -214,13 +205,6 @@ void TAboutBox::setTickClock(PopupGuard::TickClock clock)
 void TAboutBox::setMenuRunner(MenuRunner runner)
 {
     m_menuRunner = std::move(runner);
-}
-
-QString TAboutBox::makerAddress(const QString& scheme, const QString& path) const
-{
-    if (m_values.serviceHost.isEmpty())
-        return {};
-    return scheme + u"://"_s + m_values.serviceHost + path;
 }
 
 void TAboutBox::BitBtn1Click()
@@ -241,26 +225,26 @@ void TAboutBox::PopupBelowButton(QAbstractButton* button, QMenu* menu)
     m_popupGuard.closed(button, menu);
 }
 
-void TAboutBox::openMakerPage(const QString& scheme, const QString& path)
+void TAboutBox::openMakerPage(bool https, const QString& path)
 {
     // Whether the browser could be started is not reported: the user sees it either way.
-    if (const QString address = makerAddress(scheme, path); !address.isEmpty())
+    if (const QString address = ServiceAddress(https, m_values.serviceHost, path); !address.isEmpty())
         m_shell.openUrl(QUrl(address));
 }
 
 void TAboutBox::Label5Click()
 {
-    openMakerPage(u"https"_s, u"/"_s);
+    openMakerPage(true, u"/"_s);
 }
 
 void TAboutBox::Credits1Click()
 {
-    openMakerPage(u"https"_s, u"/blog/credits-and-acknowledgements/"_s);
+    openMakerPage(true, u"/blog/credits-and-acknowledgements/"_s);
 }
 
 void TAboutBox::Howtouninstall1Click()
 {
-    openMakerPage(u"http"_s, u"/blog/how-to-uninstall-brindle-software/"_s);
+    openMakerPage(false, u"/blog/how-to-uninstall-brindle-software/"_s);
 }
 
 void TAboutBox::LicensePrivacyPolicy1Click()
@@ -377,9 +361,8 @@ void TAboutBox::showEvent(QShowEvent* event)
     if (m_watchingScreen || !windowHandle())
         return;
     m_watchingScreen = true;
-    // The window's frame and its screen are known once the window exists: the whole window is centred, the pictures
-    // take the screen's scale, and the rain, which has not fallen yet, is laid over it.
-    centreOnScreen();
+    // The window's frame and its screen are known once the window exists: the pictures take the screen's scale, and
+    // the rain, which has not fallen yet, is laid over the whole window.
     HighDPIImageYukle();
     if (m_rain.tickCounter() == 0 && frameGeometry().size() != QSize(m_rain.bitmapWidth(), m_rain.bitmapHeight()))
         StartRain();

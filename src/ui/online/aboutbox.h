@@ -75,15 +75,13 @@ protected:
 
 private:
     void createControls();
-    void centreOnScreen();
     // Starts the rain from scratch: the grid from the window's present outer size, tick 0.
     void StartRain();
     // Clears the picture and seeds the drops again, on the grid recorded at the start.
     void SetupRain();
     void watchScreen(QScreen* screen);
-    // The maker's address "scheme://host/path", or empty when the program contacts no host.
-    QString makerAddress(const QString& scheme, const QString& path) const;
-    void openMakerPage(const QString& scheme, const QString& path);
+    // Opens path on the maker's web service, if the program contacts one.
+    void openMakerPage(bool https, const QString& path);
 
     const AppValues& m_values;
     DesktopShell& m_shell;

@@ -5,6 +5,7 @@
 #include "core/app/dialogs.h"
 #include "core/base/trim.h"
 #include "core/online/feedback.h"
+#include "ui/app/dialogcentring.h"
 #include "ui/app/fonts.h"
 #include "ui/app/pictures.h"
 
@@ -17,12 +18,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QThread>
 #include <QVBoxLayout>
-
-#include <atomic>
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -70,7 +67,8 @@ void showChoice(QFrame* panel, bool chosen)
 
 TFeedbackForm::TFeedbackForm(const AppValues& values, DesktopShell& shell, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_values(values), m_shell(shell), m_dialogs(dialogs)
+      m_values(values), m_shell(shell), m_dialogs(dialogs),
+      m_delivered(this, [this](bool delivered) { finishSending(delivered); })
 {
     setObjectName(u"FeedbackForm"_s);
     setFont(Tahoma(11));
@@ -177,8 +175,7 @@ void TFeedbackForm::FormCreate()
 {
     setWindowTitle(m_values.productName + u" feedback"_s);
     showChoices();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnMainWindowScreen(this, parentWidget());
     Memo1->setFocus();
 }
 
@@ -231,15 +228,10 @@ void TFeedbackForm::BitBtn1Click()
                                               FeedbackText(m_like, m_dislike, comment), email);
 
     setSending(true);
-    // The outcome crosses as an atomic: the finished signal's hand-over happens inside Qt, out of the sight of
-    // ThreadSanitizer.
-    auto delivered = std::make_shared<std::atomic<bool>>(false);
-    QThread* post = QThread::create([host = m_values.serviceHost, fields, timeout = m_timeoutSeconds, delivered] {
-        delivered->store(SendFeedback(host, fields, timeout), std::memory_order_release);
-    });
+    // The post holds nothing of the window, which may be destroyed before it ends.
+    QThread* post = QThread::create([host = m_values.serviceHost, fields, timeout = m_timeoutSeconds,
+                                     delivered = m_delivered] { delivered.post(SendFeedback(host, fields, timeout)); });
     connect(post, &QThread::finished, post, &QObject::deleteLater);
-    connect(post, &QThread::finished, this,
-            [this, delivered] { finishSending(delivered->load(std::memory_order_acquire)); });
     post->start();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/handoff.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -62,4 +64,5 @@ private:
     bool m_dislike = false;
     bool m_sending = false;
     int m_timeoutSeconds = 3;
+    QueuedHandOff<bool> m_delivered; // the post's outcome; a post that outlives the window posts it to nobody
 };

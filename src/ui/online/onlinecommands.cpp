@@ -1,6 +1,7 @@
 #include "ui/online/onlinecommands.h"
 
 #include "core/app/appvalues.h"
+#include "core/app/serviceaddress.h"
 #include "core/platform/machineid.h"
 #include "ui/online/aboutbox.h"
 #include "ui/online/checker.h"

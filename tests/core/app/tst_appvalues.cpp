@@ -2,6 +2,7 @@
 #include "core/app/datafolder.h"
 #include "core/app/dialogs.h"
 #include "core/app/windowplacement.h"
+#include "core/app/windowstate.h"
 #include "core/base/errors.h"
 #include "core/base/paths.h"
 #include "support/unprivileged.h"
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <stdexcept>
 
 using namespace Qt::Literals::StringLiterals;
@@ -46,6 +48,68 @@ private Q_SLOTS:
         QFETCH(QRect, expected);
         const QRect primary(0, 0, 1600, 1000);
         QCOMPARE(FitOntoScreens(window, {primary, QRect(1600, 0, 1280, 1200)}, primary), expected);
+    }
+
+    // What the window's layout file gives back, written or not.
+    void windowState()
+    {
+        QTemporaryDir stateHome;
+        const QString path = WindowState::FilePath(stateHome.path(), u"BRINDLE"_s, u"Tagscope"_s);
+        QCOMPARE(path, stateHome.path() + u"/BRINDLE/Tagscope/window.ini"_s);
+
+        const WindowState missing = WindowState::Read(path);
+        QCOMPARE(missing.geometry, std::nullopt);
+        QVERIFY(!missing.maximized);
+        QCOMPARE(missing.paneWidth, 0);
+        QVERIFY(missing.columns.isEmpty());
+
+        WindowState state;
+        state.geometry = QRect(-20, 30, 1000, 600);
+        state.maximized = true;
+        state.paneWidth = 295;
+        state.columns = QByteArray("\x00\xFFheader", 8);
+        QVERIFY(state.write(path)); // makes the folders on the way
+        const WindowState read = WindowState::Read(path);
+        QCOMPARE(read.geometry, state.geometry);
+        QCOMPARE(read.maximized, true);
+        QCOMPARE(read.paneWidth, 295);
+        QCOMPARE(read.columns, state.columns);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Window]\nGeometry=@Rect(0 0 0 0)\nPaneWidth=-5\n");
+        file.close();
+        const WindowState odd = WindowState::Read(path);
+        QCOMPARE(odd.geometry, std::nullopt);
+        QCOMPARE(odd.paneWidth, 0);
+    }
+
+    void userStateHome_data()
+    {
+        QTest::addColumn<QByteArray>("variable"); // null: unset
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("absolute") << QByteArray("/srv/state") << true;
+        QTest::newRow("unset") << QByteArray() << false;
+        QTest::newRow("empty") << QByteArray("") << false;
+        QTest::newRow("relative") << QByteArray("state") << false;
+    }
+    void userStateHome()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(bool, taken);
+        const QByteArray saved = qgetenv("XDG_STATE_HOME");
+        const bool wasSet = qEnvironmentVariableIsSet("XDG_STATE_HOME");
+        const auto restore = qScopeGuard([&] {
+            if (wasSet)
+                qputenv("XDG_STATE_HOME", saved);
+            else
+                qunsetenv("XDG_STATE_HOME");
+        });
+        if (variable.isNull())
+            qunsetenv("XDG_STATE_HOME");
+        else
+            qputenv("XDG_STATE_HOME", variable);
+        QCOMPARE(UserStateHome(), taken ? QString::fromUtf8(variable) : QDir::homePath() + u"/.local/state"_s);
     }
 
     void dataFolderIsTheProgramFolderWhenWritable()
@@ -277,6 +341,31 @@ private Q_SLOTS:
     {
         QCOMPARE(ErrorReportText(std::make_exception_ptr(SilentAbort())), QString());
         QCOMPARE(ErrorReportText(std::make_exception_ptr(std::runtime_error("std error"))), u"std error."_s);
+    }
+
+    // The tests run in the C.UTF-8 locale, whose messages are the English ones.
+    void systemErrorTexts_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no code") << 0 << u"Success"_s << u"A call to an OS function failed"_s;
+        QTest::newRow("ENOENT") << ENOENT << u"No such file or directory"_s
+                                << u"System Error.  Code: 2.\r\nNo such file or directory"_s;
+        QTest::newRow("EBADMSG") << EBADMSG << u"Bad message"_s << u"System Error.  Code: 74.\r\nBad message"_s;
+    }
+    void systemErrorTexts()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QFETCH(QString, text);
+        QCOMPARE(SystemErrorMessage(code), message);
+        QCOMPARE(SystemErrorText(code), text);
+        try {
+            RaiseSystemError(code);
+        } catch (const TagscopeError& e) {
+            QCOMPARE(e.message(), text);
+        }
     }
 
     void customMessageDialogLayout_data()

@@ -157,7 +157,6 @@ private slots:
     void readErrors();
     void readFileVersion_data();
     void readFileVersion();
-    void systemErrorWithoutCode();
     void embeddedBlock();
 
 private:
@@ -583,11 +582,6 @@ void TestVersionInfo::readFileVersion()
     } catch (const TagscopeError& e) {
         QCOMPARE(e.message(), error);
     }
-}
-
-void TestVersionInfo::systemErrorWithoutCode()
-{
-    QCOMPARE(SystemErrorText(0), QStringLiteral("A call to an OS function failed"));
 }
 
 // This test program links the program's generated version data, as the program does.

@@ -1,4 +1,5 @@
 #include "core/base/filenames.h"
+#include "core/base/utf8.h"
 
 #include <QTest>
 
@@ -49,6 +50,12 @@ void TestFileNames::names()
     QCOMPARE(HoldsForeignBytes(held), foreign);
     if (!foreign)
         QCOMPARE(held, shown);
+
+    // The UTF-8 check the walk makes of every name, into a buffer that held a longer name before.
+    QString buffer = u"a longer name held before this one"_s;
+    QCOMPARE(DecodeUtf8(bytes, buffer), !foreign);
+    if (!foreign)
+        QCOMPARE(buffer, shown);
 }
 
 void TestFileNames::urls_data()

@@ -1,3 +1,4 @@
+#include "core/base/textlines.h"
 #include "core/online/checkreply.h"
 #include "core/online/updatecheck.h"
 #include "support/httpserver.h"
@@ -124,7 +125,10 @@ void TestUpdateCheck::replyTags()
     QFETCH(QString, version);
     QFETCH(QString, url);
     QFETCH(bool, valid);
-    QCOMPARE(SplitReplyLines(text), lines);
+    QStringList split;
+    for (const QStringView line : SplitTextLines(text))
+        split.append(line.toString());
+    QCOMPARE(split, lines);
     const CheckReply reply = ReadCheckReply(text);
     QCOMPARE(reply.valid, valid);
     QCOMPARE(reply.version, version);

@@ -1,4 +1,4 @@
-#include "ui/app/windowstate.h"
+#include "core/app/windowstate.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,12 +37,4 @@ bool WindowState::write(const QString& fileName) const
     file.setValue(u"Window/Columns"_s, columns);
     file.sync();
     return file.status() == QSettings::NoError;
-}
-
-QString UserStateHome()
-{
-    const QString home = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!home.isEmpty() && QDir::isAbsolutePath(home))
-        return home;
-    return QDir::homePath() + u"/.local/state"_s;
 }

@@ -21,6 +21,3 @@ struct WindowState
     // Writes the file, making its folders; false when it cannot.
     bool write(const QString& fileName) const;
 };
-
-// $XDG_STATE_HOME, or ~/.local/state when it is unset, empty or not absolute.
-QString UserStateHome();

@@ -1,0 +1,13 @@
+#include "core/base/utf8.h"
+
+#include <QStringDecoder>
+
+bool DecodeUtf8(QByteArrayView bytes, QString& text)
+{
+    // Stateless: a sequence cut off at the end is an error here, not the start of the next call's text.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    text.resize(decoder.requiredSpace(bytes.size()));
+    const QChar* end = decoder.appendToBuffer(text.data(), bytes);
+    text.truncate(end - text.constData());
+    return !decoder.hasError();
+}
