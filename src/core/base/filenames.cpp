@@ -50,7 +50,7 @@ qsizetype sequenceLength(QByteArrayView bytes, qsizetype i)
 QString DecodeFileName(QByteArrayView bytes)
 {
     QString text;
-    if (DecodeUtf8(bytes, text))
+    if (DecodeUtf8(bytes, text, true))
         return text;
     text.clear();
     text.reserve(bytes.size());
@@ -60,7 +60,10 @@ QString DecodeFileName(QByteArrayView bytes)
             text += QChar(char16_t(0xDC00 + static_cast<unsigned char>(bytes[i])));
             ++i;
         } else {
-            text += QString::fromUtf8(bytes.sliced(i, length));
+            // Not QString::fromUtf8, which drops U+FEFF at the start of what it is given.
+            QString piece;
+            DecodeUtf8(bytes.sliced(i, length), piece, true);
+            text += piece;
             i += length;
         }
     }

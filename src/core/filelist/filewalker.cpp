@@ -142,7 +142,7 @@ bool FileWalker::passes(const char* rawName)
 {
     // Decoded into a buffer kept from name to name: only the files that pass get a text of their own, on the builder.
     const QByteArrayView bytes(rawName);
-    m_nameIsForeign = !DecodeUtf8(bytes, m_decoded);
+    m_nameIsForeign = !DecodeUtf8(bytes, m_decoded, true);
     // A name that is not UTF-8 is tested as it is shown.
     if (m_nameIsForeign)
         return NameMatchesFilter(ShownFileName(DecodeFileName(bytes)), m_filter);

@@ -101,13 +101,9 @@ void RecordBuilder::build(const FoundFiles& found)
     for (const FoundFiles::File& file : found.files) {
         TMyRecord record;
         const QByteArrayView name(found.names.data() + file.nameStart, qsizetype(file.nameLength));
-        if (file.foreign) {
-            record.FName = DecodeFileName(name);
-            record.FExtension = m_extensions.text(ShownFileName(record.FName));
-        } else {
-            record.FName = QString::fromUtf8(name);
-            record.FExtension = m_extensions.text(record.FName);
-        }
+        // Not QString::fromUtf8, which would drop a leading U+FEFF.
+        record.FName = DecodeFileName(name);
+        record.FExtension = m_extensions.text(file.foreign ? ShownFileName(record.FName) : record.FName);
         record.FFolder = found.folders[file.folder];
         if (file.lookedUp) {
             record.FDateKey = m_dates.key(file.modified);

@@ -24,6 +24,11 @@ void TestFileNames::names_data()
     QTest::newRow("ASCII") << QByteArray("/tmp/a b.jpg") << u"/tmp/a b.jpg"_s << false;
     QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80") << u"café € 😀"_s << false;
     QTest::newRow("U+FFFD itself") << QByteArray("\xEF\xBF\xBD") << u"\uFFFD"_s << false;
+    // A name may begin with what looks like a byte-order mark; it is part of the name.
+    QTest::newRow("U+FEFF first") << QByteArray("\xEF\xBB\xBF"
+                                                "a.txt")
+                                  << u"\uFEFFa.txt"_s << false;
+    QTest::newRow("U+FEFF after a foreign byte") << QByteArray("\xFF\xEF\xBB\xBF") << u"\uFFFD\uFEFF"_s << true;
     QTest::newRow("a Latin-1 byte") << QByteArray("caf\xE9.jpg") << u"caf\uFFFD.jpg"_s << true;
     QTest::newRow("a lone continuation byte") << QByteArray("\x80"
                                                             "a")
@@ -53,7 +58,7 @@ void TestFileNames::names()
 
     // The UTF-8 check the walk makes of every name, into a buffer that held a longer name before.
     QString buffer = u"a longer name held before this one"_s;
-    QCOMPARE(DecodeUtf8(bytes, buffer), !foreign);
+    QCOMPARE(DecodeUtf8(bytes, buffer, true), !foreign);
     if (!foreign)
         QCOMPARE(buffer, shown);
 }

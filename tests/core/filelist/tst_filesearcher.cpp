@@ -278,13 +278,20 @@ void TestFileSearcher::namesNotInUtf8Listed_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QByteArrayList>("listed"); // the names' bytes below the folder, sorted
-    const QByteArrayList all{"/\xEF\xBF\xBD.txt", "/a\xFF.txt",     "/bad\xFE/inside.txt",
-                             "/ok/\xC0\xAF.txt",  "/ok/inside.txt", "/plain.txt"};
+    const QByteArray replacement = "/\xEF\xBF\xBD.txt";
+    const QByteArray latin1 = "/a\xFF.txt";
+    const QByteArray overlong = "/ok/\xC0\xAF.txt";
+    const QByteArray byteOrderMark = "/ok/\xEF\xBB\xBF"
+                                     "b.txt";
+    const QByteArrayList all{replacement,   latin1,           "/bad\xFE/inside.txt", overlong,
+                             byteOrderMark, "/ok/inside.txt", "/plain.txt"};
     QTest::newRow("every name") << u"*"_s << all;
     // A name is tested as it is shown, each byte that is not UTF-8 as one U+FFFD.
-    QTest::newRow("one character for a byte") << u"?.txt;a?.txt"_s << QByteArrayList{all[0], all[1]};
-    QTest::newRow("two characters") << u"??.txt"_s << QByteArrayList{all[1], all[3]};
-    QTest::newRow("the replacement character") << u"a\uFFFD.txt"_s << QByteArrayList{all[1]};
+    QTest::newRow("one character for a byte") << u"?.txt;a?.txt"_s << QByteArrayList{replacement, latin1};
+    QTest::newRow("two characters") << u"??.txt"_s << QByteArrayList{latin1, overlong, byteOrderMark};
+    QTest::newRow("the replacement character") << u"a\uFFFD.txt"_s << QByteArrayList{latin1};
+    // What looks like a byte-order mark at the start of a name is part of it.
+    QTest::newRow("U+FEFF") << u"\uFEFF*"_s << QByteArrayList{byteOrderMark};
 }
 
 void TestFileSearcher::namesNotInUtf8Listed()
@@ -299,9 +306,11 @@ void TestFileSearcher::namesNotInUtf8Listed()
     const QByteArray root = QFile::encodeName(dir.path());
     for (const QByteArray& folder : {QByteArray("/bad\xFE"), QByteArray("/ok")})
         QVERIFY(::mkdir((root + folder).constData(), 0755) == 0);
-    for (const QByteArray& file :
-         {QByteArray("/a\xFF.txt"), QByteArray("/plain.txt"), QByteArray("/\xEF\xBF\xBD.txt"),
-          QByteArray("/bad\xFE/inside.txt"), QByteArray("/ok/\xC0\xAF.txt"), QByteArray("/ok/inside.txt")}) {
+    for (const QByteArray& file : {QByteArray("/a\xFF.txt"), QByteArray("/plain.txt"), QByteArray("/\xEF\xBF\xBD.txt"),
+                                   QByteArray("/bad\xFE/inside.txt"), QByteArray("/ok/\xC0\xAF.txt"),
+                                   QByteArray("/ok/\xEF\xBB\xBF"
+                                              "b.txt"),
+                                   QByteArray("/ok/inside.txt")}) {
         const int fd = ::open((root + file).constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
         QVERIFY(fd >= 0);
         ::close(fd);
